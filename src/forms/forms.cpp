@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: MIT
+#include "forms.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QLockFile>
+#include <QMessageBox>
+#include <QPalette>
+#include <QStandardPaths>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace Forms {
+
+QString AppTitle() { return u"Zumeko"_s; }
+
+namespace {
+
+    MessageHook &messageHook()
+    {
+        static MessageHook hook;
+        return hook;
+    }
+
+    std::unique_ptr<QLockFile> &instanceLock()
+    {
+        static std::unique_ptr<QLockFile> lock;
+        return lock;
+    }
+
+    ClipboardWriter &clipboardWriter()
+    {
+        static ClipboardWriter writer;
+        return writer;
+    }
+
+    QRgb rgbOf(std::int32_t color)
+    {
+        const auto c = static_cast<std::uint32_t>(color);
+        return qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+    }
+
+} // namespace
+
+void MsgBox(const QString &text, QWidget *parent)
+{
+    if (const auto &hook = messageHook()) {
+        hook(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, AppTitle(), text, QMessageBox::Ok, parent);
+    box.setWindowIcon(ProgramIcon());
+    box.exec();
+}
+
+void SetMessageHook(MessageHook hook) { messageHook() = std::move(hook); }
+
+bool PrevInstance()
+{
+    auto &held = instanceLock();
+    if (held)
+        return false; // the lock is ours: this is the first copy
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        return false;
+    auto lock = std::make_unique<QLockFile>(folder + u"/zumeko.lock"_s);
+    // A lock is stale only when the copy that took it is gone, never because it is old: then a copy that
+    // was killed frees the way at once, and a long-running one is never taken for dead.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        held = std::move(lock);
+        return false;
+    }
+    return lock->error() == QLockFile::LockFailedError;
+}
+
+void ReleaseInstanceLock() { instanceLock().reset(); }
+
+QString Dir(const QString &pattern, int attributes)
+{
+    QDir::Filters filters = QDir::Files | QDir::Readable | QDir::NoDotAndDotDot | QDir::CaseSensitive;
+    if (attributes & Hidden)
+        filters |= QDir::Hidden;
+    if (attributes & System)
+        filters |= QDir::System;
+    if (attributes & Directory)
+        filters |= QDir::Dirs;
+    const QStringList names = QDir::current().entryList({ pattern }, filters, QDir::Name);
+    return names.isEmpty() ? QString() : names.first();
+}
+
+void DoEvents() { QCoreApplication::processEvents(); }
+
+QFont Typeface(qreal pointSize)
+{
+    static const QString family = [] {
+        const QString name = u"ＭＳ Ｐゴシック"_s;
+        QFont::insertSubstitutions(name,
+            { u"MS PGothic"_s, u"IPAPGothic"_s, u"IPAexGothic"_s, u"Noto Sans CJK JP"_s, u"Source Han Sans JP"_s,
+                u"VL PGothic"_s, u"TakaoPGothic"_s });
+        return name;
+    }();
+    QFont font(family);
+    font.setPointSizeF(pointSize);
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+QImage ProgramIconImage()
+{
+    // From the top: red, olive, yellow, green, cyan, blue, magenta, purple, magenta, blue, silver, green,
+    // yellow, grey, red, in the standard 16-colour palette.
+    static constexpr std::array<QRgb, 15> Stripes = { 0xFF0000, 0x808000, 0xFFFF00, 0x008000, 0x00FFFF, 0x0000FF,
+        0xFF00FF, 0x800080, 0xFF00FF, 0x0000FF, 0xC0C0C0, 0x008000, 0xFFFF00, 0x808080, 0xFF0000 };
+    QImage image(32, 32, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    for (int stripe = 0; stripe < 15; ++stripe) {
+        for (int y = 1 + 2 * stripe; y < 3 + 2 * stripe; ++y) {
+            for (int x = 1; x < 31; ++x)
+                image.setPixel(x, y, 0xFF000000 | Stripes[static_cast<std::size_t>(stripe)]);
+        }
+    }
+    return image;
+}
+
+QIcon ProgramIcon()
+{
+    static const QIcon icon(QPixmap::fromImage(ProgramIconImage()));
+    return icon;
+}
+
+void SetBackColor(QWidget *widget, std::int32_t color)
+{
+    const QColor wanted = QColor::fromRgb(rgbOf(color));
+    if (widget->autoFillBackground() && widget->palette().color(QPalette::Window) == wanted)
+        return; // an unchanged colour need not repaint
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, wanted);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+std::int32_t BackColor(const QWidget *widget)
+{
+    const QColor c = widget->palette().color(QPalette::Window);
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+
+void ClipboardClear()
+{
+    if (clipboardWriter())
+        return;
+    QGuiApplication::clipboard()->clear();
+}
+
+bool ClipboardSetText(const QString &text)
+{
+    if (const auto &writer = clipboardWriter())
+        return writer(text);
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText(text);
+    // Qt reports no failure of its own; reading back tells whether the text is what the clipboard holds.
+    return clipboard->text() == text;
+}
+
+void SetClipboardWriter(ClipboardWriter writer) { clipboardWriter() = std::move(writer); }
+
+} // namespace Forms

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QtGlobal>
+
+#include <cstdint>
+#include <functional>
+
+class QFont;
+class QIcon;
+class QImage;
+class QString;
+class QWidget;
+
+// What Zumeko needs of a forms runtime, on top of Qt Widgets.
+namespace Forms {
+
+// The application title every message box bears.
+QString AppTitle();
+
+// A modal message with the critical-stop icon and a single OK button, titled "Zumeko".
+void MsgBox(const QString &text, QWidget *parent = nullptr);
+// Tests see messages without a person closing them: while a hook is set, it gets the text instead of a box.
+using MessageHook = std::function<void(const QString &text)>;
+void SetMessageHook(MessageHook hook);
+
+// True when another copy of Zumeko already runs for this user. The first call that finds none takes the
+// per-user lock and holds it until the process ends; a copy that died leaves no lock that counts.
+// A runtime folder that cannot be used never blocks the start.
+bool PrevInstance();
+void ReleaseInstanceLock(); // gives the lock back early; tests use it between cases
+
+// File lookup by name (wildcards allowed) in the current directory. The attribute mask adds entries
+// that plain files leave out: Hidden (dot-files here), System, Directory. Unreadable files never match.
+// Returns the first matching name, or an empty string.
+enum Attribute : int { Normal = 0, Hidden = 2, System = 4, Directory = 16 };
+QString Dir(const QString &pattern, int attributes);
+
+// Handles the window events that are already queued, then returns.
+void DoEvents();
+
+// "ＭＳ Ｐゴシック" bold at the given size, with Japanese substitutes where it is missing.
+QFont Typeface(qreal pointSize);
+
+// The program icon: fifteen two-pixel stripes in a one-pixel black frame, 32 x 32.
+QImage ProgramIconImage();
+QIcon ProgramIcon();
+
+// A widget's background as 0x00BBGGRR, the way colours travel through the program.
+void SetBackColor(QWidget *widget, std::int32_t color);
+std::int32_t BackColor(const QWidget *widget);
+
+// The clipboard's plain-text slot. SetClipboardText reports whether the text really arrived.
+void ClipboardClear();
+bool ClipboardSetText(const QString &text);
+// Tests stand in for a clipboard that cannot be written.
+using ClipboardWriter = std::function<bool(const QString &text)>;
+void SetClipboardWriter(ClipboardWriter writer);
+
+} // namespace Forms

@@ -1,0 +1,254 @@
+// SPDX-License-Identifier: MIT
+#include "frmmain.h"
+
+#include "capturecontrol.h"
+#include "colorcode.h"
+#include "forms.h"
+#include "frmmainlayout.h"
+#include "hscrollbar.h"
+#include "module1.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+namespace Layout = FrmMainLayout;
+
+namespace {
+
+QString fromU16(const std::u16string &text) { return QString::fromStdU16String(text); }
+
+template <typename W> W *placed(W *widget, const QString &name, const Forms::Place &place, const QFont *font)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(Forms::ToPixels(place));
+    if (font)
+        widget->setFont(*font);
+    return widget;
+}
+
+QLabel *label(QWidget *parent, const QString &name, const Forms::Place &place, const QFont &font,
+    const QString &caption = {})
+{
+    auto *l = placed(new QLabel(caption, parent), name, place, &font);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+FrmMain::FrmMain(QWidget *parent)
+    : QMainWindow(parent,
+          Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(u"FrmMain"_s);
+    setWindowTitle(Forms::AppTitle());
+    setWindowIcon(Forms::ProgramIcon());
+
+    // Two top-level commands with no drop-downs: a menu-bar action without a menu runs at once, from a
+    // click or from its Alt+letter.
+    MenuHelp = menuBar()->addAction(u"ヘルプ(&H)"_s);
+    MenuHelp->setObjectName(u"MenuHelp"_s);
+    MenuInfo = menuBar()->addAction(u"Zumekoについて(&I)"_s);
+    MenuInfo->setObjectName(u"MenuInfo"_s);
+
+    buildControls();
+    setTabOrder();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(u"Timer1"_s);
+    Timer1->setInterval(Layout::TimerInterval);
+    // A coarse timer may round 10 ms up to 15 or 20; sampling is meant to run a hundred times a second.
+    Timer1->setTimerType(Qt::PreciseTimer);
+
+    connect(HScroll_R, &HScrollBar::Change, this, &FrmMain::HScroll_R_Change);
+    connect(HScroll_G, &HScrollBar::Change, this, &FrmMain::HScroll_G_Change);
+    connect(HScroll_B, &HScrollBar::Change, this, &FrmMain::HScroll_B_Change);
+    connect(HScroll_R, &HScrollBar::Scroll, this, &FrmMain::HScroll_R_Scroll);
+    connect(HScroll_G, &HScrollBar::Scroll, this, &FrmMain::HScroll_G_Scroll);
+    connect(HScroll_B, &HScrollBar::Scroll, this, &FrmMain::HScroll_B_Scroll);
+    connect(CmdCopy, &QPushButton::clicked, this, &FrmMain::CmdCopy_Click);
+    connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
+
+    // The window keeps one size: the client area as laid out, with the menu bar above it. Fixing it also
+    // tells the window manager, which then offers no maximize and no resizing frame.
+    m_normalSize = sizeHint();
+    setFixedSize(m_normalSize);
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - QPoint(m_normalSize.width() / 2, m_normalSize.height() / 2));
+    HScroll_R->setFocus();
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::buildControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(u"ClientArea"_s);
+    client->setFixedSize(Forms::Pixels(Layout::ClientWidth), Forms::Pixels(Layout::ClientHeight));
+    setCentralWidget(client);
+
+    const QFont font = Forms::Typeface(Layout::FontSize);
+
+    const std::array<QString, 3> rowCaptions = { u"R (赤)"_s, u"G (緑)"_s, u"B (青)"_s };
+    const std::array<QColor, 3> rowColors = { QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255) };
+    const std::array<QString, 3> channel = { u"R"_s, u"G"_s, u"B"_s };
+    std::array<HScrollBar *, 3> bars {};
+    std::array<std::array<QLabel *, 2> *, 3> values = { &Lbl_R, &Lbl_G, &Lbl_B };
+    for (std::size_t i = 0; i < 3; ++i) {
+        Label1[i] = label(client, u"Label1(%1)"_s.arg(i), Layout::Label1[i], font, rowCaptions[i]);
+        setTextColor(Label1[i], rowColors[i]);
+        bars[i] = placed(new HScrollBar(client), u"HScroll_"_s + channel[i], Layout::HScroll[i], nullptr);
+        bars[i]->setRange(0, 255);
+        bars[i]->setSingleStep(1);
+        bars[i]->setPageStep(1);
+        (*values[i])[0] = label(client, u"Lbl_%1(0)"_s.arg(channel[i]), Layout::LblDecimal[i], font);
+        (*values[i])[1] = label(client, u"Lbl_%1(1)"_s.arg(channel[i]), Layout::LblHex[i], font);
+    }
+    HScroll_R = bars[0];
+    HScroll_G = bars[1];
+    HScroll_B = bars[2];
+
+    Frame1 = placed(new QGroupBox(u"色情報取得方法"_s, client), u"Frame1"_s, Layout::Frame1, &font);
+    Option1 = placed(new QRadioButton(u"スクロールバーを用いて取得"_s, Frame1), u"Option1"_s, Layout::Option1, &font);
+    Option2 = placed(new QRadioButton(u"画面上でマウスクリックを用いて取得"_s, Frame1), u"Option2"_s, Layout::Option2, &font);
+    Option1->setChecked(true);
+    Label2 = label(Frame1, u"Label2"_s, Layout::Label2, font, u"マウス位置"_s);
+    LblCurposition = label(Frame1, u"LblCurposition"_s, Layout::LblCurposition, font);
+
+    LblGetcolor = placed(new QLabel(client), u"LblGetcolor"_s, Layout::LblGetcolor, nullptr);
+    LblGetcolor->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+
+    LblColorcode = label(client, u"LblColorcode"_s, Layout::LblColorcode, Forms::Typeface(Layout::CodeFontSize));
+    LblColorcode->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    LblColorcode->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Forms::SetBackColor(LblColorcode, 0xFFFFFF);
+
+    Frame2 = placed(new QGroupBox(u"コピー方法"_s, client), u"Frame2"_s, Layout::Frame2, &font);
+    ChkFonttag = placed(new QCheckBox(u"<font color> タグを含めてコピー"_s, Frame2), u"ChkFonttag"_s, Layout::ChkFonttag, &font);
+
+    CmdCopy = placed(new QPushButton(u"コピー"_s, client), u"CmdCopy"_s, Layout::CmdCopy, &font);
+    CmdCopy->setToolTip(u"クリップボードに色情報をコピーします"_s);
+    Capture1 = placed(new CaptureControl(client), u"Capture1"_s, Layout::Capture1, nullptr);
+    CmdQuit = placed(new QPushButton(u"終了"_s, client), u"CmdQuit"_s, Layout::CmdQuit, &font);
+    CmdQuit->setToolTip(u"Zumekoを終了します"_s);
+    for (QPushButton *button : { CmdCopy, CmdQuit }) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+}
+
+void FrmMain::setTabOrder()
+{
+    // Ascending tab index over the controls that take the focus; the capture control (19) takes none.
+    const QWidget *order[] = { HScroll_R, HScroll_G, HScroll_B, Option1, Option2, CmdCopy, ChkFonttag, CmdQuit };
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(const_cast<QWidget *>(order[i]), const_cast<QWidget *>(order[i + 1]));
+}
+
+bool FrmMain::Form_Load()
+{
+    if (Forms::PrevInstance()) {
+        Forms::MsgBox(u"既に起動しています。二重起動はできません"_s);
+        return false;
+    }
+    for (QLabel *decimal : { Lbl_R[0], Lbl_G[0], Lbl_B[0] })
+        decimal->setText(fromU16(colorcode::ChannelDecimalText(0)));
+    for (QLabel *hex : { Lbl_R[1], Lbl_G[1], Lbl_B[1] })
+        hex->setText(fromU16(colorcode::ChannelHexText(0)));
+    for (HScrollBar *bar : { HScroll_R, HScroll_G, HScroll_B })
+        bar->setValue(0);
+    LblColorcode->setText(u"#000000"_s);
+    Forms::SetBackColor(LblGetcolor, 0);
+    return true;
+}
+
+void FrmMain::Form_Resize()
+{
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    // Setting the size it already has raises no further resize, so a nested run ends here.
+    if (size() != m_normalSize)
+        resize(m_normalSize);
+}
+
+void FrmMain::Form_Unload(int &)
+{
+    // Unloading never fails: a handle that is stale or was never set is simply not released.
+    try {
+        Module1::ReleaseDC(Module1::ToHandle(Module1::hWndDesk), Module1::ToHandle(Module1::hDCDesk));
+    } catch (...) {
+    }
+}
+
+void FrmMain::CmdQuit_Click() { close(); }
+
+void FrmMain::CmdCopy_Click()
+{
+    Forms::ClipboardClear();
+    const bool withTag = ChkFonttag->checkState() == Qt::Checked;
+    const QString text = fromU16(colorcode::CopyText(LblColorcode->text().toStdU16String(), withTag));
+    if (!Forms::ClipboardSetText(text))
+        Forms::MsgBox(u"クリップボードにコピーできませんでした。"_s, this);
+}
+
+void FrmMain::HScroll_R_Change() { ChannelChange(HScroll_R, Lbl_R); }
+void FrmMain::HScroll_G_Change() { ChannelChange(HScroll_G, Lbl_G); }
+void FrmMain::HScroll_B_Change() { ChannelChange(HScroll_B, Lbl_B); }
+void FrmMain::HScroll_R_Scroll() { HScroll_R_Change(); }
+void FrmMain::HScroll_G_Scroll() { HScroll_G_Change(); }
+void FrmMain::HScroll_B_Scroll() { HScroll_B_Change(); }
+
+void FrmMain::ChannelChange(const HScrollBar *bar, const std::array<QLabel *, 2> &labels)
+{
+    const int value = bar->value();
+    labels[0]->setText(fromU16(colorcode::ChannelDecimalText(value)));
+    labels[1]->setText(fromU16(colorcode::ChannelHexText(value)));
+    SetColorcode();
+}
+
+void FrmMain::SetColorcode()
+{
+    // The labels are the model: the code shows each channel exactly as its label does.
+    LblColorcode->setText(fromU16(colorcode::ColorcodeFromChannels(
+        Lbl_R[1]->text().toStdU16String(), Lbl_G[1]->text().toStdU16String(), Lbl_B[1]->text().toStdU16String())));
+    Forms::SetBackColor(LblGetcolor, HScroll_R->value() | (HScroll_G->value() << 8) | (HScroll_B->value() << 16));
+}
+
+void FrmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void FrmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmMain::closeEvent(QCloseEvent *event)
+{
+    int cancel = 0;
+    Form_Unload(cancel);
+    if (cancel != 0)
+        event->ignore();
+    else
+        event->accept();
+}

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+// The operating-system services Zumeko calls directly, with the shapes of the Windows API they come
+// from, and the three program-wide variables the sampling code shares.
+namespace Module1 {
+
+using Handle = std::intptr_t; // a window or device-context handle; 0 means none
+
+struct CursorPoint {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+// A handle variable starts empty; passed as an argument it converts to an integer, empty giving 0.
+using HandleVar = std::optional<Handle>;
+inline Handle ToHandle(const HandleVar &var) { return var.value_or(0); }
+
+inline constexpr std::int32_t NoColor = -1;
+inline constexpr int SW_SHOW = 5;
+
+// One implementation per platform (chosen by the build), plus a scriptable fake for tests.
+class Services {
+public:
+    virtual ~Services() = default;
+
+    // Empty when the services can be used; otherwise one line that says why not (no display, ...).
+    virtual std::string unavailableReason() { return {}; }
+    // The Qt platform plugin these services read the screen through; nullptr for Qt's own choice.
+    virtual const char *guiPlatform() const { return nullptr; }
+
+    virtual bool cursorPos(CursorPoint &point) = 0; // false when the pointer cannot be read
+    virtual Handle desktopWindow() = 0; // 0 when there is no desktop
+    virtual Handle windowDC(Handle window) = 0; // 0 on failure
+    virtual std::int32_t pixel(Handle dc, std::int32_t x, std::int32_t y) = 0; // 0x00BBGGRR, or NoColor
+    virtual int releaseDC(Handle window, Handle dc) = 0; // 1 when released, 0 otherwise
+    // Opens a file or address with the program the desktop associates with it; > 32 on success.
+    virtual std::intptr_t shellExecute(Handle owner, const char *operation, const char *file,
+        const char *parameters, const char *directory, int showCommand)
+        = 0;
+    virtual std::size_t liveContexts() const = 0; // device contexts handed out and not yet released
+};
+
+// Defined once, in the backend file that the build picks for this platform.
+std::unique_ptr<Services> CreatePlatformServices();
+
+// The seam for tests: install a fake. nullptr goes back to the platform's own services.
+void SetServices(std::unique_ptr<Services> services);
+Services &CurrentServices();
+
+int GetCursorPos(CursorPoint &point); // non-zero on success; point is untouched on failure
+Handle GetDesktopWindow();
+Handle GetWindowDC(Handle window);
+std::int32_t GetPixel(Handle dc, std::int32_t x, std::int32_t y);
+int ReleaseDC(Handle window, Handle dc);
+std::intptr_t ShellExecuteA(Handle owner, const char *operation, const char *file, const char *parameters,
+    const char *directory, int showCommand);
+
+extern CursorPoint MousePos;
+extern HandleVar hWndDesk;
+extern HandleVar hDCDesk;
+
+} // namespace Module1

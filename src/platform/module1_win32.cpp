@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+// The Windows backend: the real user32, gdi32 and shell32 calls.
+#include "module1.h"
+
+#include <unordered_map>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <shellapi.h>
+
+namespace Module1 {
+
+namespace {
+
+    HWND toWindow(Handle h) { return reinterpret_cast<HWND>(h); }
+    HDC toDC(Handle h) { return reinterpret_cast<HDC>(h); }
+
+    class Win32Services final : public Services {
+    public:
+        bool cursorPos(CursorPoint &point) override
+        {
+            POINT p {};
+            if (!::GetCursorPos(&p))
+                return false;
+            point = { static_cast<std::int32_t>(p.x), static_cast<std::int32_t>(p.y) };
+            return true;
+        }
+
+        Handle desktopWindow() override { return reinterpret_cast<Handle>(::GetDesktopWindow()); }
+
+        Handle windowDC(Handle window) override
+        {
+            const auto dc = reinterpret_cast<Handle>(::GetWindowDC(toWindow(window)));
+            if (dc != 0)
+                ++m_contexts[dc];
+            return dc;
+        }
+
+        std::int32_t pixel(Handle dc, std::int32_t x, std::int32_t y) override
+        {
+            const COLORREF color = ::GetPixel(toDC(dc), x, y);
+            return color == CLR_INVALID ? NoColor : static_cast<std::int32_t>(color & 0xFFFFFFu);
+        }
+
+        int releaseDC(Handle window, Handle dc) override
+        {
+            const int released = ::ReleaseDC(toWindow(window), toDC(dc));
+            if (released != 0) {
+                if (auto it = m_contexts.find(dc); it != m_contexts.end() && --it->second == 0)
+                    m_contexts.erase(it);
+            }
+            return released;
+        }
+
+        std::intptr_t shellExecute(Handle owner, const char *operation, const char *file, const char *parameters,
+            const char *directory, int showCommand) override
+        {
+            return reinterpret_cast<std::intptr_t>(
+                ::ShellExecuteA(toWindow(owner), operation, file, parameters, directory, showCommand));
+        }
+
+        std::size_t liveContexts() const override
+        {
+            std::size_t count = 0;
+            for (const auto &[dc, held] : m_contexts)
+                count += static_cast<std::size_t>(held);
+            return count;
+        }
+
+    private:
+        // Windows may hand the same common DC out twice; count each handing-out.
+        std::unordered_map<Handle, int> m_contexts;
+    };
+
+} // namespace
+
+std::unique_ptr<Services> CreatePlatformServices() { return std::make_unique<Win32Services>(); }
+
+} // namespace Module1

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Module1 {
+
+// How one pixel of a Z-format screen image is laid out: the visual's channel masks, the bits it takes
+// and the server's byte order. Kept apart from xcb so that every screen depth can be checked anywhere.
+struct PixelFormat {
+    std::uint32_t redMask = 0xFF0000;
+    std::uint32_t greenMask = 0x00FF00;
+    std::uint32_t blueMask = 0x0000FF;
+    int bitsPerPixel = 32; // 8, 16, 24 or 32
+    bool mostSignificantByteFirst = false;
+};
+
+// The first pixel of `data` as 0x00BBGGRR with true 8-bit channels (a 5-bit channel's 31 becomes 255,
+// a 10-bit channel's 1023 becomes 255); -1 when `size` is too short to hold a pixel.
+std::int32_t ToScreenColor(const std::uint8_t *data, std::size_t size, const PixelFormat &format);
+
+} // namespace Module1
