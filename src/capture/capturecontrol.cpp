@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "capturecontrol.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -8,6 +9,47 @@ CaptureControl::CaptureControl(QWidget *parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
+}
+
+void CaptureControl::StartCapture()
+{
+    if (m_armed)
+        return;
+    // A pointer grab: every press on the screen comes here and to no window underneath, and moves are
+    // reported even with no button down.
+    m_armed = true;
+    setMouseTracking(true);
+    grabMouse(Qt::CrossCursor);
+}
+
+void CaptureControl::CancelCapture()
+{
+    if (!m_armed)
+        return;
+    m_armed = false;
+    releaseMouse();
+    setMouseTracking(false);
+}
+
+void CaptureControl::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_armed) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    Q_EMIT Point(Module1::CurrentServices().pointedWindow());
+}
+
+void CaptureControl::mousePressEvent(QMouseEvent *event)
+{
+    if (!m_armed) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    const Module1::Handle captured = Module1::CurrentServices().pointedWindow();
+    CancelCapture();
+    Q_EMIT Capture(captured);
 }
 
 void CaptureControl::paintEvent(QPaintEvent *)

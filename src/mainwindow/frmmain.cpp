@@ -82,6 +82,12 @@ FrmMain::FrmMain(QWidget *parent)
     connect(HScroll_R, &HScrollBar::Scroll, this, &FrmMain::HScroll_R_Scroll);
     connect(HScroll_G, &HScrollBar::Scroll, this, &FrmMain::HScroll_G_Scroll);
     connect(HScroll_B, &HScrollBar::Scroll, this, &FrmMain::HScroll_B_Scroll);
+    // clicked, not toggled: choosing the option that is already selected runs its procedure again.
+    connect(Option1, &QRadioButton::clicked, this, &FrmMain::Option1_Click);
+    connect(Option2, &QRadioButton::clicked, this, &FrmMain::Option2_Click);
+    connect(Timer1, &QTimer::timeout, this, &FrmMain::Timer1_Timer);
+    connect(Capture1, &CaptureControl::Capture, this, &FrmMain::Capture1_Capture);
+    connect(Capture1, &CaptureControl::Point, this, &FrmMain::Capture1_Point);
     connect(CmdCopy, &QPushButton::clicked, this, &FrmMain::CmdCopy_Click);
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
 
@@ -89,8 +95,10 @@ FrmMain::FrmMain(QWidget *parent)
     // tells the window manager, which then offers no maximize and no resizing frame.
     m_normalSize = sizeHint();
     setFixedSize(m_normalSize);
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - QPoint(m_normalSize.width() / 2, m_normalSize.height() / 2));
+    if (const QScreen *screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - m_normalSize.width()) / 2, area.y() + (area.height() - m_normalSize.height()) / 2);
+    }
     HScroll_R->setFocus();
 }
 
@@ -228,6 +236,89 @@ void FrmMain::SetColorcode()
     LblColorcode->setText(fromU16(colorcode::ColorcodeFromChannels(
         Lbl_R[1]->text().toStdU16String(), Lbl_G[1]->text().toStdU16String(), Lbl_B[1]->text().toStdU16String())));
     Forms::SetBackColor(LblGetcolor, HScroll_R->value() | (HScroll_G->value() << 8) | (HScroll_B->value() << 16));
+}
+
+void FrmMain::Option1_Click()
+{
+    Option1->setChecked(true);
+    Option2->setChecked(false);
+    for (HScrollBar *bar : { HScroll_R, HScroll_G, HScroll_B })
+        bar->setEnabled(true);
+    Timer1->stop();
+    // Left armed, the grab would swallow the user's next click on a scroll bar.
+    Capture1->CancelCapture();
+    LblCurposition->clear();
+    HScroll_R_Change();
+}
+
+void FrmMain::Option2_Click()
+{
+    Option2->setChecked(true);
+    Option1->setChecked(false);
+    for (HScrollBar *bar : { HScroll_R, HScroll_G, HScroll_B })
+        bar->setEnabled(false);
+    Timer1->start();
+    if (Module1::GetCursorPos(Module1::MousePos) == 0)
+        return;
+    m_pointerFailureReported = false;
+    LblCurposition->setText(fromU16(colorcode::CursorPositionText(Module1::MousePos.x, Module1::MousePos.y)));
+    Module1::hWndDesk = Module1::GetDesktopWindow();
+    Capture1_Point(Module1::ToHandle(Module1::hWndDesk));
+}
+
+void FrmMain::Timer1_Timer()
+{
+    // Ticks that fall due under the failure message would each open another one on top of it, and the
+    // user could neither leave screen mode nor quit.
+    if (m_pointerMessageOpen)
+        return;
+    try {
+        if (!Option2->isChecked())
+            return;
+        if (Module1::GetCursorPos(Module1::MousePos) == 0) {
+            if (!m_pointerFailureReported) {
+                m_pointerFailureReported = true;
+                m_pointerMessageOpen = true;
+                // The armed capture holds the pointer, so the message's OK could not be clicked under it.
+                const bool armed = Capture1->isArmed();
+                Capture1->CancelCapture();
+                Forms::MsgBox(u"マウス位置取得に失敗しました。"_s, this);
+                m_pointerMessageOpen = false;
+                if (armed && Timer1->isActive())
+                    Capture1->StartCapture();
+            }
+            return;
+        }
+        m_pointerFailureReported = false;
+        LblCurposition->setText(fromU16(colorcode::CursorPositionText(Module1::MousePos.x, Module1::MousePos.y)));
+        Module1::hWndDesk = Module1::GetDesktopWindow();
+        const Module1::Handle desktop = Module1::ToHandle(Module1::hWndDesk);
+        // At most one desktop context is ever held: the last tick's goes back before a new one is taken.
+        if (Module1::ToHandle(Module1::hDCDesk) != 0)
+            Module1::ReleaseDC(desktop, Module1::ToHandle(Module1::hDCDesk));
+        Module1::hDCDesk = Module1::GetWindowDC(desktop);
+        const std::int32_t color = Module1::GetPixel(Module1::ToHandle(Module1::hDCDesk), Module1::MousePos.x, Module1::MousePos.y);
+        if (color == Module1::NoColor)
+            return;
+        Forms::SetBackColor(LblGetcolor, color);
+        LblColorcode->setText(fromU16(colorcode::ColorcodeFromScreenColor(static_cast<std::uint32_t>(color))));
+    } catch (...) {
+        // A failed tick ends quietly; the next one starts afresh.
+    }
+}
+
+void FrmMain::Capture1_Capture(std::intptr_t)
+{
+    Timer1->stop();
+    Forms::DoEvents();
+}
+
+void FrmMain::Capture1_Point(std::intptr_t hwndPointed)
+{
+    const bool desktop = hwndPointed == Module1::ToHandle(Module1::hWndDesk);
+    const bool self = hwndPointed == static_cast<Module1::Handle>(winId());
+    if (desktop || self)
+        Capture1->StartCapture();
 }
 
 void FrmMain::changeEvent(QEvent *event)

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <cstdint>
 
 class CaptureControl;
 class HScrollBar;
@@ -39,6 +40,12 @@ public Q_SLOTS:
     void HScroll_G_Scroll();
     void HScroll_B_Scroll();
 
+    void Option1_Click();
+    void Option2_Click();
+    void Timer1_Timer();
+    void Capture1_Capture(std::intptr_t hwndCaptured);
+    void Capture1_Point(std::intptr_t hwndPointed);
+
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -51,6 +58,9 @@ private:
     void SetColorcode();
 
     QSize m_normalSize;
+    // The pointer-failure message is shown once for a run of failed reads, and no tick runs under it.
+    bool m_pointerMessageOpen = false;
+    bool m_pointerFailureReported = false;
 
     std::array<QLabel *, 3> Label1 {};
     HScrollBar *HScroll_R = nullptr;

@@ -45,6 +45,10 @@ public:
         const char *parameters, const char *directory, int showCommand)
         = 0;
     virtual std::size_t liveContexts() const = 0; // device contexts handed out and not yet released
+
+    // The top-level application window under the pointer: under a window manager the client window, not
+    // its frame; the desktop window when the pointer is over no window; 0 when it cannot be told.
+    virtual Handle pointedWindow() = 0;
 };
 
 // Defined once, in the backend file that the build picks for this platform.

@@ -30,6 +30,7 @@ public:
     };
     bool contextsAvailable = true;
     std::intptr_t shellResult = 42;
+    Handle pointed = Desktop;
 
     // What the program did.
     int cursorReads = 0;
@@ -45,6 +46,7 @@ public:
     std::intptr_t shellExecute(Handle owner, const char *operation, const char *file, const char *parameters,
         const char *directory, int showCommand) override;
     std::size_t liveContexts() const override { return m_contexts.size(); }
+    Handle pointedWindow() override { return pointed; }
 
 private:
     Handle m_lastContext = 0x4000;

@@ -67,6 +67,17 @@ namespace {
             return count;
         }
 
+        Handle pointedWindow() override
+        {
+            POINT p {};
+            if (!::GetCursorPos(&p))
+                return 0;
+            HWND under = ::WindowFromPoint(p);
+            if (under == nullptr)
+                return desktopWindow();
+            return reinterpret_cast<Handle>(::GetAncestor(under, GA_ROOT));
+        }
+
     private:
         // Windows may hand the same common DC out twice; count each handing-out.
         std::unordered_map<Handle, int> m_contexts;

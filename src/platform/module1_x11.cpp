@@ -145,7 +145,61 @@ namespace {
 
         std::size_t liveContexts() const override { return m_contexts.size(); }
 
+        Handle pointedWindow() override
+        {
+            if (!healthy())
+                return 0;
+            auto *reply = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
+            if (reply == nullptr)
+                return 0;
+            const xcb_window_t child = reply->child;
+            std::free(reply);
+            if (child == XCB_NONE)
+                return static_cast<Handle>(m_root);
+            // Under a window manager the root's child is the frame; the application's own window is the
+            // one that carries WM_STATE. Without a manager nothing carries it, and the child is the window.
+            const xcb_window_t client = clientWindow(child, MaxFrameDepth);
+            return static_cast<Handle>(client != XCB_NONE ? client : child);
+        }
+
     private:
+        static constexpr int MaxFrameDepth = 6; // frames nest a few levels at most; never walk a whole tree
+
+        bool hasWmState(xcb_window_t window)
+        {
+            if (m_wmState == XCB_NONE) {
+                auto *atom = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, 8, "WM_STATE"), nullptr);
+                if (atom == nullptr)
+                    return false;
+                m_wmState = atom->atom;
+                std::free(atom);
+            }
+            auto *property = xcb_get_property_reply(m_connection,
+                xcb_get_property(m_connection, 0, window, m_wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0), nullptr);
+            const bool has = property != nullptr && property->type != XCB_NONE;
+            std::free(property);
+            return has;
+        }
+
+        xcb_window_t clientWindow(xcb_window_t window, int depth)
+        {
+            if (hasWmState(window))
+                return window;
+            if (depth == 0)
+                return XCB_NONE;
+            auto *tree = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr);
+            if (tree == nullptr)
+                return XCB_NONE;
+            const xcb_window_t *children = xcb_query_tree_children(tree);
+            xcb_window_t found = XCB_NONE;
+            // Topmost first: the last child is the one on top.
+            for (int i = xcb_query_tree_children_length(tree) - 1; i >= 0 && found == XCB_NONE; --i)
+                found = clientWindow(children[i], depth - 1);
+            std::free(tree);
+            return found;
+        }
+
+        xcb_atom_t m_wmState = XCB_NONE;
         bool healthy() const { return m_usable && !xcb_connection_has_error(m_connection); }
 
         void readFormat(const xcb_setup_t *setup, const xcb_screen_t *screen)

@@ -79,13 +79,12 @@ geometry_ok()
     [ "$WIN_WIDTH" -eq "$CLIENT_WIDTH" ] \
         && [ "$WIN_HEIGHT" -ge $((CLIENT_HEIGHT + MENU_MIN)) ] \
         && [ "$WIN_HEIGHT" -le $((CLIENT_HEIGHT + MENU_MAX)) ] \
-        && [ $((WIN_X - want_x)) -ge -2 ] && [ $((WIN_X - want_x)) -le 2 ] \
-        && [ $((WIN_Y - want_y)) -ge -2 ] && [ $((WIN_Y - want_y)) -le 2 ]
+        && [ "$WIN_X" -eq "$want_x" ] && [ "$WIN_Y" -eq "$want_y" ]
 }
 # Polled, because the program may still be settling its size when the window first becomes visible.
 poll_until -t 2 geometry_ok || fail "window geometry ${WIN_WIDTH}x${WIN_HEIGHT}+${WIN_X}+${WIN_Y} on a" \
     "${screen_width}x${screen_height} screen; expected width $CLIENT_WIDTH, height" \
-    "$((CLIENT_HEIGHT + MENU_MIN))..$((CLIENT_HEIGHT + MENU_MAX)), centred within 2 px"
+    "$((CLIENT_HEIGHT + MENU_MIN))..$((CLIENT_HEIGHT + MENU_MAX)), centred"
 MENU_HEIGHT=$((WIN_HEIGHT - CLIENT_HEIGHT))
 pass "window 'Zumeko' is ${WIN_WIDTH}x${WIN_HEIGHT} (menu bar ${MENU_HEIGHT} px)" \
     "at +${WIN_X}+${WIN_Y}, centred"
