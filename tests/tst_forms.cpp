@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "forms.h"
+#include "label.h"
 
 #include <QDir>
 #include <QFile>
@@ -151,13 +152,17 @@ private Q_SLOTS:
             QCOMPARE(icon.pixel(x, row) & 0xFFFFFF, color);
     }
 
-    void backColorRoundTrip()
+    void labelPaintsItsBackColor()
     {
-        QWidget widget;
-        Forms::SetBackColor(&widget, 0x0080FF);
-        QCOMPARE(Forms::BackColor(&widget), 0x0080FF);
-        QCOMPARE(widget.palette().color(QPalette::Window), QColor(255, 128, 0));
-        QVERIFY(widget.autoFillBackground());
+        Label label;
+        label.resize(20, 10);
+        const QColor window = label.palette().color(QPalette::Window); // transparent until a colour is set
+        QCOMPARE(label.BackColor(), window.red() | window.green() << 8 | window.blue() << 16);
+        label.setBackColor(0x0080FF); // 0x00BBGGRR: orange
+        QCOMPARE(label.BackColor(), 0x0080FF);
+        const QImage shown = label.grab().toImage();
+        QCOMPARE(shown.pixelColor(10, 5), QColor(255, 128, 0));
+        QCOMPARE(shown.pixelColor(0, 0), QColor(255, 128, 0));
     }
 
 private:

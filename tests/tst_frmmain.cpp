@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "forms.h"
 #include "frmmain.h"
+#include "label.h"
 #include "module1_fake.h"
 
 #include <QAction>
@@ -164,8 +165,8 @@ private Q_SLOTS:
         QCOMPARE(control<QLabel>(u"Label1(0)"_s)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         QCOMPARE(control<QLabel>(u"Label1(1)"_s)->palette().color(QPalette::WindowText), QColor(0, 255, 0));
         QCOMPARE(control<QLabel>(u"Label1(2)"_s)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        const QLabel *code = control<QLabel>(u"LblColorcode"_s);
-        QCOMPARE(Forms::BackColor(code), 0xFFFFFF);
+        const Label *code = control<Label>(u"LblColorcode"_s);
+        QCOMPARE(code->BackColor(), 0xFFFFFF);
         QCOMPARE(code->font().pointSizeF(), 14.25);
         QVERIFY(code->alignment() & Qt::AlignHCenter);
         QCOMPARE(code->frameShadow(), QFrame::Sunken);
@@ -421,7 +422,7 @@ private:
     }
     QString label(const QString &name) const { return control<QLabel>(name)->text(); }
     QString code() const { return label(u"LblColorcode"_s); }
-    std::int32_t swatch() const { return Forms::BackColor(control<QLabel>(u"LblGetcolor"_s)); }
+    std::int32_t swatch() const { return control<Label>(u"LblGetcolor"_s)->BackColor(); }
     void showActive()
     {
         m_window->show();

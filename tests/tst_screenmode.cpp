@@ -2,6 +2,7 @@
 #include "capturecontrol.h"
 #include "forms.h"
 #include "frmmain.h"
+#include "label.h"
 #include "module1_fake.h"
 
 #include <QFile>
@@ -256,7 +257,7 @@ private:
     CaptureControl *capture() const { return control<CaptureControl>(u"Capture1"_s); }
     QString label(const QString &name) const { return control<QLabel>(name)->text(); }
     QString code() const { return label(u"LblColorcode"_s); }
-    std::int32_t swatch() const { return Forms::BackColor(control<QLabel>(u"LblGetcolor"_s)); }
+    std::int32_t swatch() const { return control<Label>(u"LblGetcolor"_s)->BackColor(); }
     QStringList channelLabels() const
     {
         QStringList texts;

@@ -10,7 +10,6 @@
 #include <QImage>
 #include <QLockFile>
 #include <QMessageBox>
-#include <QPalette>
 #include <QStandardPaths>
 #include <QWidget>
 
@@ -41,12 +40,6 @@ namespace {
     {
         static ClipboardWriter writer;
         return writer;
-    }
-
-    QRgb rgbOf(std::int32_t color)
-    {
-        const auto c = static_cast<std::uint32_t>(color);
-        return qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
     }
 
 } // namespace
@@ -136,23 +129,6 @@ QIcon ProgramIcon()
 {
     static const QIcon icon(QPixmap::fromImage(ProgramIconImage()));
     return icon;
-}
-
-void SetBackColor(QWidget *widget, std::int32_t color)
-{
-    const QColor wanted = QColor::fromRgb(rgbOf(color));
-    if (widget->autoFillBackground() && widget->palette().color(QPalette::Window) == wanted)
-        return; // an unchanged colour need not repaint
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, wanted);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-std::int32_t BackColor(const QWidget *widget)
-{
-    const QColor c = widget->palette().color(QPalette::Window);
-    return c.red() | (c.green() << 8) | (c.blue() << 16);
 }
 
 void ClipboardClear()

@@ -46,10 +46,6 @@ QFont Typeface(qreal pointSize);
 QImage ProgramIconImage();
 QIcon ProgramIcon();
 
-// A widget's background as 0x00BBGGRR, the way colours travel through the program.
-void SetBackColor(QWidget *widget, std::int32_t color);
-std::int32_t BackColor(const QWidget *widget);
-
 // The clipboard's plain-text slot. SetClipboardText reports whether the text really arrived.
 void ClipboardClear();
 bool ClipboardSetText(const QString &text);

@@ -6,6 +6,7 @@
 #include "forms.h"
 #include "frmmainlayout.h"
 #include "hscrollbar.h"
+#include "label.h"
 #include "module1.h"
 
 #include <QCheckBox>
@@ -34,10 +35,10 @@ template <typename W> W *placed(W *widget, const QString &name, const Forms::Pla
     return widget;
 }
 
-QLabel *label(QWidget *parent, const QString &name, const Forms::Place &place, const QFont &font,
+Label *label(QWidget *parent, const QString &name, const Forms::Place &place, const QFont &font,
     const QString &caption = {})
 {
-    auto *l = placed(new QLabel(caption, parent), name, place, &font);
+    auto *l = placed(new Label(caption, parent), name, place, &font);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
 }
@@ -139,13 +140,13 @@ void FrmMain::buildControls()
     Label2 = label(Frame1, u"Label2"_s, Layout::Label2, font, u"マウス位置"_s);
     LblCurposition = label(Frame1, u"LblCurposition"_s, Layout::LblCurposition, font);
 
-    LblGetcolor = placed(new QLabel(client), u"LblGetcolor"_s, Layout::LblGetcolor, nullptr);
+    LblGetcolor = placed(new Label(client), u"LblGetcolor"_s, Layout::LblGetcolor, nullptr);
     LblGetcolor->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
 
     LblColorcode = label(client, u"LblColorcode"_s, Layout::LblColorcode, Forms::Typeface(Layout::CodeFontSize));
     LblColorcode->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     LblColorcode->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Forms::SetBackColor(LblColorcode, 0xFFFFFF);
+    LblColorcode->setBackColor(0xFFFFFF);
 
     Frame2 = placed(new QGroupBox(u"コピー方法"_s, client), u"Frame2"_s, Layout::Frame2, &font);
     ChkFonttag = placed(new QCheckBox(u"<font color> タグを含めてコピー"_s, Frame2), u"ChkFonttag"_s, Layout::ChkFonttag, &font);
@@ -182,7 +183,7 @@ bool FrmMain::Form_Load()
     for (HScrollBar *bar : { HScroll_R, HScroll_G, HScroll_B })
         bar->setValue(0);
     LblColorcode->setText(u"#000000"_s);
-    Forms::SetBackColor(LblGetcolor, 0);
+    LblGetcolor->setBackColor(0);
     return true;
 }
 
@@ -235,7 +236,7 @@ void FrmMain::SetColorcode()
     // The labels are the model: the code shows each channel exactly as its label does.
     LblColorcode->setText(fromU16(colorcode::ColorcodeFromChannels(
         Lbl_R[1]->text().toStdU16String(), Lbl_G[1]->text().toStdU16String(), Lbl_B[1]->text().toStdU16String())));
-    Forms::SetBackColor(LblGetcolor, HScroll_R->value() | (HScroll_G->value() << 8) | (HScroll_B->value() << 16));
+    LblGetcolor->setBackColor(HScroll_R->value() | (HScroll_G->value() << 8) | (HScroll_B->value() << 16));
 }
 
 void FrmMain::Option1_Click()
@@ -300,7 +301,7 @@ void FrmMain::Timer1_Timer()
         const std::int32_t color = Module1::GetPixel(Module1::ToHandle(Module1::hDCDesk), Module1::MousePos.x, Module1::MousePos.y);
         if (color == Module1::NoColor)
             return;
-        Forms::SetBackColor(LblGetcolor, color);
+        LblGetcolor->setBackColor(color);
         LblColorcode->setText(fromU16(colorcode::ColorcodeFromScreenColor(static_cast<std::uint32_t>(color))));
     } catch (...) {
         // A failed tick ends quietly; the next one starts afresh.

@@ -8,6 +8,7 @@
 
 class CaptureControl;
 class HScrollBar;
+class Label;
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -74,8 +75,8 @@ private:
     QRadioButton *Option2 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *LblCurposition = nullptr;
-    QLabel *LblGetcolor = nullptr;
-    QLabel *LblColorcode = nullptr;
+    Label *LblGetcolor = nullptr;
+    Label *LblColorcode = nullptr;
     QGroupBox *Frame2 = nullptr;
     QCheckBox *ChkFonttag = nullptr;
     QPushButton *CmdCopy = nullptr;
