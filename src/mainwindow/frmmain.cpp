@@ -4,14 +4,17 @@
 #include "capturecontrol.h"
 #include "colorcode.h"
 #include "forms.h"
+#include "frminfo.h"
 #include "frmmainlayout.h"
 #include "hscrollbar.h"
 #include "label.h"
 #include "module1.h"
+#include "placement.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QAction>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -90,6 +93,8 @@ FrmMain::FrmMain(QWidget *parent)
     connect(Capture1, &CaptureControl::Capture, this, &FrmMain::Capture1_Capture);
     connect(Capture1, &CaptureControl::Point, this, &FrmMain::Capture1_Point);
     connect(CmdCopy, &QPushButton::clicked, this, &FrmMain::CmdCopy_Click);
+    connect(MenuHelp, &QAction::triggered, this, &FrmMain::MenuHelp_Click);
+    connect(MenuInfo, &QAction::triggered, this, &FrmMain::MenuInfo_Click);
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
 
     // The window keeps one size: the client area as laid out, with the menu bar above it. Fixing it also
@@ -214,6 +219,34 @@ void FrmMain::CmdCopy_Click()
     const QString text = fromU16(colorcode::CopyText(LblColorcode->text().toStdU16String(), withTag));
     if (!Forms::ClipboardSetText(text))
         Forms::MsgBox(u"クリップボードにコピーできませんでした。"_s, this);
+}
+
+void FrmMain::MenuHelp_Click()
+{
+    // Looked up in the folder Zumeko was started from, as plain, readable files only.
+    if (Forms::Dir(u"help.html"_s, Forms::Normal).isEmpty()) {
+        Forms::MsgBox(u"ヘルプファイルが見つかりません。ヘルプを起動できませんでした。"_s, this);
+        return;
+    }
+    const Module1::Handle owner = Module1::GetDesktopWindow();
+    Module1::ShellExecuteA(owner, "open", "help.html", nullptr, "", Module1::SW_SHOW);
+}
+
+void FrmMain::MenuInfo_Click()
+{
+    const QRect main = frameGeometry();
+    const QMargins frame(geometry().left() - main.left(), geometry().top() - main.top(),
+        main.right() - geometry().right(), main.bottom() - geometry().bottom());
+    const auto twips = [](int pixels) { return float(pixels * Forms::TwipsPerPixel); };
+
+    FrmInfo box(this);
+    box.Form_Load();
+    // The box is not shown yet, so the window manager has not framed it: reckon with the main window's frame.
+    const QSize boxOuter = box.size().grownBy(frame);
+    const std::int16_t top = FrmInfoPlacement::Centre(twips(main.height()), twips(main.top()), twips(boxOuter.height()));
+    const std::int16_t left = FrmInfoPlacement::Centre(twips(main.width()), twips(main.left()), twips(boxOuter.width()));
+    box.move(Forms::Pixels(left), Forms::Pixels(top));
+    box.exec();
 }
 
 void FrmMain::HScroll_R_Change() { ChannelChange(HScroll_R, Lbl_R); }

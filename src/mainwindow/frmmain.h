@@ -33,6 +33,8 @@ public Q_SLOTS:
     void Form_Unload(int &Cancel);
     void CmdQuit_Click();
     void CmdCopy_Click();
+    void MenuHelp_Click();
+    void MenuInfo_Click();
 
     void HScroll_R_Change();
     void HScroll_G_Change();

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+
+class QLabel;
+class QPushButton;
+
+// The About box: a fixed-size modal box on a drawn gradient, with the version, the credit and a link.
+// Each opening makes a new one; closing it (OK, the close box or Escape) unloads it.
+class FrmInfo : public QDialog {
+    Q_OBJECT
+public:
+    explicit FrmInfo(QWidget *parent = nullptr);
+
+    // Draws the gradient into the box's persistent image; runs when the box loads.
+    void Form_Load();
+
+    static QString AuthorName();
+    static QString Address();
+
+public Q_SLOTS:
+    void CmdOK_Click();
+    // Button: 1 left, 2 right, 4 middle. Only the left button opens the address.
+    void LblUrl_MouseDown(int Button, int Shift, float X, float Y);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPixmap m_image; // what the box shows behind its labels, kept across repaints
+    QLabel *LblUrl = nullptr;
+    QPushButton *CmdOK = nullptr;
+};
+
+// The link's pointer: a white hand pointing up, its fingertip the hot spot.
+QImage LinkCursorImage();
