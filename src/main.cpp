@@ -29,6 +29,8 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", platform);
 
     QApplication app(argc, argv);
+    // Ties the window to its desktop entry, for task bars and portals.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zumeko"));
     FrmMain window;
     if (!window.Form_Load())
         return AlreadyRunning;
