@@ -3,7 +3,7 @@
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxcb1-dev)
 RUN_PACKAGES=(qt6-qpa-plugins fonts-ipafont-gothic xdg-utils)
-TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps x11-utils imagemagick)
+TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps x11-utils imagemagick desktop-file-utils appstream)
 
 ensure_packages() {
     local missing=() package
