@@ -4,6 +4,10 @@
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxcb1-dev)
 RUN_PACKAGES=(qt6-qpa-plugins fonts-ipafont-gothic xdg-utils)
 TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps x11-utils imagemagick desktop-file-utils appstream)
+# The Windows build and its check: MinGW-w64's posix-thread compilers for both widths, the 64-bit Wine,
+# and an X server with a coloured root and a placed pointer for the probe to read.
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
+    x11-xserver-utils)
 
 ensure_packages() {
     local missing=() package
@@ -14,6 +18,8 @@ ensure_packages() {
     local sudo=()
     [ "$(id -u)" -ne 0 ] && sudo=(sudo)
     echo "Installing from Debian: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # Another apt run (an unattended upgrade, say) may hold the lock for a while: wait rather than fail.
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=300 update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=300 install -y -qq \
+        --no-install-recommends "${missing[@]}" >/dev/null
 }

@@ -72,10 +72,17 @@ namespace {
             POINT p {};
             if (!::GetCursorPos(&p))
                 return 0;
+            HWND desktop = ::GetDesktopWindow();
             HWND under = ::WindowFromPoint(p);
-            if (under == nullptr)
-                return desktopWindow();
-            return reinterpret_cast<Handle>(::GetAncestor(under, GA_ROOT));
+            // Over no window, WindowFromPoint answers with the desktop itself, and GetAncestor has no root
+            // above the desktop to give (Wine answers 0). The shell's window behind the desktop icons is no
+            // application's window either: pointing there is pointing at the desktop.
+            if (under == nullptr || under == desktop)
+                return reinterpret_cast<Handle>(desktop);
+            HWND root = ::GetAncestor(under, GA_ROOT);
+            if (root != nullptr && root == ::GetShellWindow())
+                return reinterpret_cast<Handle>(desktop);
+            return reinterpret_cast<Handle>(root);
         }
 
     private:

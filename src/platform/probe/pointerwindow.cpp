@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#include "pointerwindow.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace {
+
+constexpr int Size = 40;
+constexpr char ClassName[] = "ZumekoProbeWindow";
+
+HINSTANCE instance()
+{
+    return ::GetModuleHandleA(nullptr);
+}
+
+bool registerClass()
+{
+    static const bool registered = [] {
+        WNDCLASSEXA wc {};
+        wc.cbSize = sizeof wc;
+        // DefWindowProc answers every hit test with "client area", so the window is not see-through
+        // to WindowFromPoint the way a static control would be.
+        wc.lpfnWndProc = ::DefWindowProcA;
+        wc.hInstance = instance();
+        wc.lpszClassName = ClassName;
+        return ::RegisterClassExA(&wc) != 0;
+    }();
+    return registered;
+}
+
+} // namespace
+
+PointerWindow::PointerWindow(std::int32_t x, std::int32_t y)
+{
+    if (!registerClass())
+        return;
+    HWND top = ::CreateWindowExA(WS_EX_TOPMOST, ClassName, "zumeko-probe", WS_POPUP | WS_VISIBLE,
+        x - Size / 2, y - Size / 2, Size, Size, nullptr, nullptr, instance(), nullptr);
+    if (top == nullptr)
+        return;
+    m_top = reinterpret_cast<Module1::Handle>(top);
+    HWND child = ::CreateWindowExA(
+        0, ClassName, "", WS_CHILD | WS_VISIBLE, 0, 0, Size, Size, top, nullptr, instance(), nullptr);
+    m_child = reinterpret_cast<Module1::Handle>(child);
+}
+
+PointerWindow::~PointerWindow()
+{
+    if (m_top != 0)
+        ::DestroyWindow(reinterpret_cast<HWND>(m_top));
+}
