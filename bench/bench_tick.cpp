@@ -71,8 +71,9 @@ Cost rawFloor(int rounds)
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     const Cost cost = measure(rounds, [&] {
         auto *pointer = xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
-        auto *image = xcb_get_image_reply(
-            c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, pointer->root_x, pointer->root_y, 1, 1, ~0u), nullptr);
+        auto *image = xcb_get_image_reply(c,
+            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, pointer->root_x, pointer->root_y, 1, 1, ~0u),
+            nullptr);
         std::free(image);
         std::free(pointer);
     });
@@ -84,7 +85,8 @@ void warpPointer(int x, int y)
 {
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    xcb_warp_pointer(c, XCB_NONE, root, 0, 0, 0, 0, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
+    xcb_warp_pointer(
+        c, XCB_NONE, root, 0, 0, 0, 0, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // waits until the warp is done
     xcb_disconnect(c);
 }
@@ -116,7 +118,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const bool quick = args.contains(QStringLiteral("--quick"));
-    const QString rootflip = args.size() > 1 && !args.last().startsWith(QLatin1Char('-')) ? args.last() : QString();
+    const QString rootflip
+        = args.size() > 1 && !args.last().startsWith(QLatin1Char('-')) ? args.last() : QString();
 
     FrmMain window;
     if (!window.Form_Load())
@@ -142,7 +145,8 @@ int main(int argc, char *argv[])
     window.Option1_Click();
 
     std::printf("one tick, real X server (%d rounds)\n", rounds);
-    std::printf("  raw floor: query_pointer + get_image   %7.1f us wall  %6.1f us CPU\n", floor.wallUs, floor.cpuUs);
+    std::printf(
+        "  raw floor: query_pointer + get_image   %7.1f us wall  %6.1f us CPU\n", floor.wallUs, floor.cpuUs);
     std::printf("  Timer1_Timer                           %7.1f us wall  %6.1f us CPU  (%.2fx the floor)\n",
         tick.wallUs, tick.cpuUs, tick.wallUs / floor.wallUs);
     std::printf("  Qt: QCursor::pos + QScreen::grabWindow %7.1f us wall  %6.1f us CPU  (%.2fx the floor)\n",
@@ -151,7 +155,8 @@ int main(int argc, char *argv[])
     const double seconds = quick ? 2.0 : 10.0;
     const Rate still = runTimer(window, timer, seconds);
     std::printf("screen mode, %.0f s each\n", seconds);
-    std::printf("  pointer still:          %6.2f ticks/s  %5.2f %% of one core\n", still.ticksPerSecond, still.cpuPercent);
+    std::printf("  pointer still:          %6.2f ticks/s  %5.2f %% of one core\n", still.ticksPerSecond,
+        still.cpuPercent);
     if (!rootflip.isEmpty()) {
         QProcess flipper;
         flipper.start(rootflip, {});
@@ -159,8 +164,8 @@ int main(int argc, char *argv[])
         const Rate changing = runTimer(window, timer, seconds);
         flipper.kill();
         flipper.waitForFinished();
-        std::printf("  colour changing (~100/s): %6.2f ticks/s  %5.2f %% of one core\n", changing.ticksPerSecond,
-            changing.cpuPercent);
+        std::printf("  colour changing (~100/s): %6.2f ticks/s  %5.2f %% of one core\n",
+            changing.ticksPerSecond, changing.cpuPercent);
     }
 
     const int realSoak = quick ? 10000 : 100000;
@@ -169,8 +174,8 @@ int main(int argc, char *argv[])
     double before = residentMiB();
     for (int i = 0; i < realSoak; ++i)
         window.Timer1_Timer();
-    std::printf("soak, real X server: %d ticks: %zu context(s) held, resident %+.2f MiB (%.1f MiB)\n", realSoak,
-        Module1::CurrentServices().liveContexts(), residentMiB() - before, residentMiB());
+    std::printf("soak, real X server: %d ticks: %zu context(s) held, resident %+.2f MiB (%.1f MiB)\n",
+        realSoak, Module1::CurrentServices().liveContexts(), residentMiB() - before, residentMiB());
     window.Option1_Click();
 
     auto &fake = Module1::InstallFakeServices();
@@ -187,7 +192,8 @@ int main(int argc, char *argv[])
         if (i % 1000 == 0)
             QCoreApplication::processEvents(); // let repaints happen as they would between ticks
     }
-    std::printf("soak, scripted screen: %d ticks, colour and position changing: %zu context(s) held, resident %+.2f MiB\n",
+    std::printf("soak, scripted screen: %d ticks, colour and position changing: %zu context(s) held, "
+                "resident %+.2f MiB\n",
         fakeSoak, fake.liveContexts(), residentMiB() - before);
     return 0;
 }

@@ -7,9 +7,9 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
 #include <string>
@@ -29,7 +29,8 @@ bool drawn(xcb_connection_t *c, xcb_window_t window)
     if (geometry == nullptr)
         return false;
     auto *image = xcb_get_image_reply(c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, geometry->width, geometry->height, ~0u), nullptr);
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, geometry->width, geometry->height, ~0u),
+        nullptr);
     std::free(geometry);
     if (image == nullptr)
         return false;

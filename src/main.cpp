@@ -25,7 +25,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "zumeko: %s\n", why.c_str());
         return CannotStart;
     }
-    if (const char *platform = services.guiPlatform(); platform && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (const char *platform = services.guiPlatform();
+        platform && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", platform);
 
     QApplication app(argc, argv);

@@ -15,12 +15,14 @@ int main(int argc, char *argv[])
     }
     const QImage icon = Forms::ProgramIconImage();
     for (const int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) {
-        const QString folder = QStringLiteral("%1/hicolor/%2x%2/apps").arg(QString::fromLocal8Bit(argv[1])).arg(size);
+        const QString folder
+            = QStringLiteral("%1/hicolor/%2x%2/apps").arg(QString::fromLocal8Bit(argv[1])).arg(size);
         if (!QDir().mkpath(folder))
             return 1;
         // Whole multiples keep the stripes crisp; other sizes are smoothed rather than made uneven.
         const bool whole = size % icon.width() == 0 || icon.width() % size == 0;
-        const QImage scaled = icon.scaled(size, size, Qt::IgnoreAspectRatio, whole ? Qt::FastTransformation : Qt::SmoothTransformation);
+        const QImage scaled = icon.scaled(
+            size, size, Qt::IgnoreAspectRatio, whole ? Qt::FastTransformation : Qt::SmoothTransformation);
         if (!scaled.save(folder + QStringLiteral("/zumeko.png")))
             return 1;
     }

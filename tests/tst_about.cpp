@@ -94,7 +94,8 @@ private Q_SLOTS:
         QCOMPARE(LinkCursorImage().pixelColor(12, 1), QColor(Qt::black)); // the fingertip
         const auto *ok = box.findChild<QPushButton *>(u"CmdOK"_s);
         const QRect g = ok->geometry();
-        QCOMPARE(QRect(g.x() * 15, g.y() * 15, g.width() * 15, g.height() * 15), QRect(1935, 1575, 1050, 330));
+        QCOMPARE(
+            QRect(g.x() * 15, g.y() * 15, g.width() * 15, g.height() * 15), QRect(1935, 1575, 1050, 330));
         QVERIFY(!ok->isDefault() && !ok->autoDefault());
     }
 
@@ -205,7 +206,8 @@ private Q_SLOTS:
             QCOMPARE(call.directory, std::string());
             QCOMPARE(call.showCommand, 5);
         } else {
-            QCOMPARE(m_messages, QStringList { u"ヘルプファイルが見つかりません。ヘルプを起動できませんでした。"_s });
+            QCOMPARE(m_messages,
+                QStringList { u"ヘルプファイルが見つかりません。ヘルプを起動できませんでした。"_s });
             QVERIFY(m_fake->shellCalls.empty());
         }
     }

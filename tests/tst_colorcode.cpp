@@ -9,7 +9,10 @@ using namespace colorcode;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-QString q(const std::u16string &s) { return QString::fromStdU16String(s); }
+QString q(const std::u16string &s)
+{
+    return QString::fromStdU16String(s);
+}
 const QString Sep = u"\u3000\uFF1A\u3000"_s;
 } // namespace
 
@@ -130,8 +133,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("example") << 120 << 45 << u"X\uFF1A120\u3000\u3000Y\uFF1A45"_s;
         QTest::newRow("origin") << 0 << 0 << u"X\uFF1A0\u3000\u3000Y\uFF1A0"_s;
-        QTest::newRow("left of and above the screen") << -5 << -1200 << u"X\uFF1A-5\u3000\u3000Y\uFF1A-1200"_s;
-        QTest::newRow("extremes") << int(INT32_MIN) << int(INT32_MAX) << u"X\uFF1A-2147483648\u3000\u3000Y\uFF1A2147483647"_s;
+        QTest::newRow("left of and above the screen")
+            << -5 << -1200 << u"X\uFF1A-5\u3000\u3000Y\uFF1A-1200"_s;
+        QTest::newRow("extremes") << int(INT32_MIN) << int(INT32_MAX)
+                                  << u"X\uFF1A-2147483648\u3000\u3000Y\uFF1A2147483647"_s;
     }
     void positionText()
     {

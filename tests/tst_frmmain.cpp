@@ -125,7 +125,8 @@ private Q_SLOTS:
         QTest::newRow("blue row") << u"Label1(2)"_s << u"B (青)"_s << QString();
         QTest::newRow("mode frame") << u"Frame1"_s << u"色情報取得方法"_s << QString();
         QTest::newRow("slider option") << u"Option1"_s << u"スクロールバーを用いて取得"_s << QString();
-        QTest::newRow("screen option") << u"Option2"_s << u"画面上でマウスクリックを用いて取得"_s << QString();
+        QTest::newRow("screen option")
+            << u"Option2"_s << u"画面上でマウスクリックを用いて取得"_s << QString();
         QTest::newRow("position caption") << u"Label2"_s << u"マウス位置"_s << QString();
         QTest::newRow("copy frame") << u"Frame2"_s << u"コピー方法"_s << QString();
         QTest::newRow("tag box") << u"ChkFonttag"_s << u"<font color> タグを含めてコピー"_s << QString();
@@ -239,8 +240,8 @@ private Q_SLOTS:
     {
         showActive();
         QCOMPARE(QApplication::focusWidget(), control<QWidget>(u"HScroll_R"_s));
-        const QStringList expected = { u"HScroll_G"_s, u"HScroll_B"_s, u"Option1"_s, u"CmdCopy"_s, u"ChkFonttag"_s,
-            u"CmdQuit"_s, u"HScroll_R"_s };
+        const QStringList expected = { u"HScroll_G"_s, u"HScroll_B"_s, u"Option1"_s, u"CmdCopy"_s,
+            u"ChkFonttag"_s, u"CmdQuit"_s, u"HScroll_R"_s };
         QStringList visited;
         for (int i = 0; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -31,18 +31,29 @@ private Q_SLOTS:
         const PixelFormat packed24 { 0xFF0000, 0x00FF00, 0x0000FF, 24, false };
 
         // Red 255, green 128, blue 0 comes back as 0x000080FF on every screen.
-        QTest::newRow("24-bit, LSB first") << rgb24 << std::vector<std::uint8_t> { 0x00, 0x80, 0xFF, 0x00 } << 0x0080FF;
-        QTest::newRow("24-bit, MSB first") << rgb24msb << std::vector<std::uint8_t> { 0x00, 0xFF, 0x80, 0x00 } << 0x0080FF;
-        QTest::newRow("24-bit, unused byte ignored") << rgb24 << std::vector<std::uint8_t> { 0x00, 0x80, 0xFF, 0xAB } << 0x0080FF;
-        QTest::newRow("BGR visual") << bgr24 << std::vector<std::uint8_t> { 0xFF, 0x80, 0x00, 0x00 } << 0x0080FF;
-        QTest::newRow("packed 24 bits") << packed24 << std::vector<std::uint8_t> { 0x00, 0x80, 0xFF } << 0x0080FF;
-        QTest::newRow("16-bit white is full white") << rgb565 << std::vector<std::uint8_t> { 0xFF, 0xFF } << 0xFFFFFF;
-        QTest::newRow("16-bit red, LSB first") << rgb565 << std::vector<std::uint8_t> { 0x00, 0xF8 } << 0x0000FF;
-        QTest::newRow("16-bit red, MSB first") << rgb565msb << std::vector<std::uint8_t> { 0xF8, 0x00 } << 0x0000FF;
+        QTest::newRow("24-bit, LSB first")
+            << rgb24 << std::vector<std::uint8_t> { 0x00, 0x80, 0xFF, 0x00 } << 0x0080FF;
+        QTest::newRow("24-bit, MSB first")
+            << rgb24msb << std::vector<std::uint8_t> { 0x00, 0xFF, 0x80, 0x00 } << 0x0080FF;
+        QTest::newRow("24-bit, unused byte ignored")
+            << rgb24 << std::vector<std::uint8_t> { 0x00, 0x80, 0xFF, 0xAB } << 0x0080FF;
+        QTest::newRow("BGR visual") << bgr24 << std::vector<std::uint8_t> { 0xFF, 0x80, 0x00, 0x00 }
+                                    << 0x0080FF;
+        QTest::newRow("packed 24 bits")
+            << packed24 << std::vector<std::uint8_t> { 0x00, 0x80, 0xFF } << 0x0080FF;
+        QTest::newRow("16-bit white is full white")
+            << rgb565 << std::vector<std::uint8_t> { 0xFF, 0xFF } << 0xFFFFFF;
+        QTest::newRow("16-bit red, LSB first")
+            << rgb565 << std::vector<std::uint8_t> { 0x00, 0xF8 } << 0x0000FF;
+        QTest::newRow("16-bit red, MSB first")
+            << rgb565msb << std::vector<std::uint8_t> { 0xF8, 0x00 } << 0x0000FF;
         // 6-bit green 32 is 129.5 of 255: rounds to 130; 5-bit blue 16 is 131.6: rounds to 132.
-        QTest::newRow("16-bit halves") << rgb565 << std::vector<std::uint8_t> { 0x10, 0x04 } << (132 << 16 | 130 << 8);
-        QTest::newRow("30-bit full scale") << rgb30 << std::vector<std::uint8_t> { 0xFF, 0xFF, 0xFF, 0x3F } << 0xFFFFFF;
-        QTest::newRow("30-bit red only") << rgb30 << std::vector<std::uint8_t> { 0x00, 0x00, 0xF0, 0x3F } << 0x0000FF;
+        QTest::newRow("16-bit halves")
+            << rgb565 << std::vector<std::uint8_t> { 0x10, 0x04 } << (132 << 16 | 130 << 8);
+        QTest::newRow("30-bit full scale")
+            << rgb30 << std::vector<std::uint8_t> { 0xFF, 0xFF, 0xFF, 0x3F } << 0xFFFFFF;
+        QTest::newRow("30-bit red only")
+            << rgb30 << std::vector<std::uint8_t> { 0x00, 0x00, 0xF0, 0x3F } << 0x0000FF;
         QTest::newRow("too short for a pixel") << rgb24 << std::vector<std::uint8_t> { 0x00, 0x80 } << -1;
         QTest::newRow("no data") << rgb565 << std::vector<std::uint8_t> {} << -1;
     }
@@ -61,7 +72,8 @@ private Q_SLOTS:
         int previous = -1;
         for (std::uint32_t level = 0; level < 64; ++level) {
             const std::uint32_t pixel = level << 5;
-            const std::uint8_t bytes[] = { static_cast<std::uint8_t>(pixel & 0xFF), static_cast<std::uint8_t>(pixel >> 8) };
+            const std::uint8_t bytes[]
+                = { static_cast<std::uint8_t>(pixel & 0xFF), static_cast<std::uint8_t>(pixel >> 8) };
             const int green = (ToScreenColor(bytes, 2, rgb565) >> 8) & 0xFF;
             QVERIFY2(green > previous, qPrintable(QString::number(level)));
             previous = green;

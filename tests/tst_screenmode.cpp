@@ -114,7 +114,8 @@ private Q_SLOTS:
         QFETCH(int, pointed);
         QFETCH(bool, armed);
         Module1::hWndDesk = FakeServices::Desktop;
-        const Module1::Handle handles[] = { FakeServices::Desktop, static_cast<Module1::Handle>(m_window->winId()), 0x5EED };
+        const Module1::Handle handles[]
+            = { FakeServices::Desktop, static_cast<Module1::Handle>(m_window->winId()), 0x5EED };
         m_window->Capture1_Point(handles[pointed]);
         QCOMPARE(capture()->isArmed(), armed);
         m_window->Capture1_Point(handles[pointed]); // starting while armed does no harm
@@ -128,10 +129,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("color");
         QTest::addColumn<QString>("position");
         QTest::addColumn<QString>("code");
-        QTest::newRow("orange") << 120 << 45 << 0x0080FF << u"X\uFF1A120\u3000\u3000Y\uFF1A45"_s << u"#FF8000"_s;
-        QTest::newRow("white in the corner") << 0 << 0 << 0xFFFFFF << u"X\uFF1A0\u3000\u3000Y\uFF1A0"_s << u"#FFFFFF"_s;
-        QTest::newRow("off the screen: only the position") << -3 << -7 << -1 << u"X\uFF1A-3\u3000\u3000Y\uFF1A-7"_s
-                                                           << u"#000000"_s;
+        QTest::newRow("orange") << 120 << 45 << 0x0080FF << u"X\uFF1A120\u3000\u3000Y\uFF1A45"_s
+                                << u"#FF8000"_s;
+        QTest::newRow("white in the corner")
+            << 0 << 0 << 0xFFFFFF << u"X\uFF1A0\u3000\u3000Y\uFF1A0"_s << u"#FFFFFF"_s;
+        QTest::newRow("off the screen: only the position")
+            << -3 << -7 << -1 << u"X\uFF1A-3\u3000\u3000Y\uFF1A-7"_s << u"#000000"_s;
     }
     void tickShowsPositionAndColour()
     {
@@ -143,7 +146,8 @@ private Q_SLOTS:
         option(2)->setChecked(true); // sampling without the rest of the mode switch
         m_fake->pointer = { x, y };
         // The colour is only at the pointer: a read anywhere else would show another.
-        m_fake->screen = [=](std::int32_t px, std::int32_t py) { return px == x && py == y ? color : 0x123456; };
+        m_fake->screen
+            = [=](std::int32_t px, std::int32_t py) { return px == x && py == y ? color : 0x123456; };
         m_window->Timer1_Timer();
         QCOMPARE(label(u"LblCurposition"_s), position);
         QCOMPARE(this->code(), code);
@@ -228,7 +232,8 @@ private Q_SLOTS:
     void failingTickEndsQuietly()
     {
         option(2)->setChecked(true);
-        m_fake->screen = [](std::int32_t, std::int32_t) -> std::int32_t { throw std::runtime_error("device lost"); };
+        m_fake->screen
+            = [](std::int32_t, std::int32_t) -> std::int32_t { throw std::runtime_error("device lost"); };
         m_window->Timer1_Timer();
         QCOMPARE(label(u"LblCurposition"_s), u"X\uFF1A120\u3000\u3000Y\uFF1A45"_s);
         QCOMPARE(code(), u"#000000"_s);

@@ -32,7 +32,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("y");
         QTest::newRow("origin") << 0 << 0;
         QTest::newRow("middle") << 640 << 512;
-        QTest::newRow("last pixel") << int(m_screen->width_in_pixels) - 1 << int(m_screen->height_in_pixels) - 1;
+        QTest::newRow("last pixel") << int(m_screen->width_in_pixels) - 1
+                                    << int(m_screen->height_in_pixels) - 1;
     }
     void cursorIsInPhysicalPixels()
     {
@@ -82,7 +83,10 @@ private Q_SLOTS:
         const int channels[] = { read & 0xFF, (read >> 8) & 0xFF, (read >> 16) & 0xFF };
         for (int i = 0; i < 3; ++i)
             QVERIFY2(std::abs(channels[i] - shown[i]) <= 1,
-                qPrintable(QStringLiteral("channel %1: read %2, the server shows %3").arg(i).arg(channels[i]).arg(shown[i])));
+                qPrintable(QStringLiteral("channel %1: read %2, the server shows %3")
+                               .arg(i)
+                               .arg(channels[i])
+                               .arg(shown[i])));
         if (m_screen->root_depth >= 24)
             QCOMPARE(read, r | g << 8 | b << 16);
     }
@@ -160,7 +164,8 @@ private:
     void sync() { std::free(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr)); }
     void warp(int x, int y)
     {
-        xcb_warp_pointer(m_c, XCB_NONE, m_screen->root, 0, 0, 0, 0, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
+        xcb_warp_pointer(m_c, XCB_NONE, m_screen->root, 0, 0, 0, 0, static_cast<std::int16_t>(x),
+            static_cast<std::int16_t>(y));
         sync();
     }
     void setRoot(std::uint32_t pixel)
@@ -172,9 +177,9 @@ private:
     xcb_window_t window(xcb_window_t parent, int x, int y, int w, int h)
     {
         const xcb_window_t id = xcb_generate_id(m_c);
-        xcb_create_window(m_c, XCB_COPY_FROM_PARENT, id, parent, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
-            static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-            m_screen->root_visual, 0, nullptr);
+        xcb_create_window(m_c, XCB_COPY_FROM_PARENT, id, parent, static_cast<std::int16_t>(x),
+            static_cast<std::int16_t>(y), static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), 0,
+            XCB_WINDOW_CLASS_INPUT_OUTPUT, m_screen->root_visual, 0, nullptr);
         xcb_map_window(m_c, id);
         sync();
         return id;

@@ -38,13 +38,19 @@ QLabel *addLabel(QWidget *parent, const QString &name, const QString &caption, c
 
 } // namespace
 
-QString FrmInfo::AuthorName() { return u"Zumeko Project"_s; }
-QString FrmInfo::Address() { return u"https://zumeko.example/"_s; }
+QString FrmInfo::AuthorName()
+{
+    return u"Zumeko Project"_s;
+}
+QString FrmInfo::Address()
+{
+    return u"https://zumeko.example/"_s;
+}
 
 FrmInfo::FrmInfo(QWidget *parent)
     : QDialog(parent,
-          Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-              | Qt::WindowCloseButtonHint)
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
 {
     setObjectName(u"FrmInfo"_s);
     setWindowTitle(Forms::AppTitle());
@@ -52,11 +58,14 @@ FrmInfo::FrmInfo(QWidget *parent)
     setFixedSize(Forms::Pixels(ClientWidth), Forms::Pixels(ClientHeight));
 
     const QColor text(224, 224, 224);
-    auto *title = addLabel(this, u"Label1"_s, u"Zumeko Version 1.00"_s, { 45, 180, 4920, 285 }, TitleSize, text);
+    auto *title
+        = addLabel(this, u"Label1"_s, u"Zumeko Version 1.00"_s, { 45, 180, 4920, 285 }, TitleSize, text);
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    addLabel(this, u"Label2"_s, u"作者"_s + QString(7, u' ') + AuthorName(), { 225, 675, 2715, 195 }, TextSize, text);
+    addLabel(this, u"Label2"_s, u"作者"_s + QString(7, u' ') + AuthorName(), { 225, 675, 2715, 195 },
+        TextSize, text);
     addLabel(this, u"Label6"_s, u"URL"_s, { 225, 945, 600, 195 }, TextSize, text);
-    LblUrl = addLabel(this, u"LblUrl"_s, Address(), { 1170, 945, 3615, 195 }, TextSize, QColor(192, 192, 255));
+    LblUrl
+        = addLabel(this, u"LblUrl"_s, Address(), { 1170, 945, 3615, 195 }, TextSize, QColor(192, 192, 255));
     QFont underlined = LblUrl->font();
     underlined.setUnderline(true);
     LblUrl->setFont(underlined);
@@ -89,7 +98,10 @@ void FrmInfo::Form_Load()
     update();
 }
 
-void FrmInfo::CmdOK_Click() { close(); }
+void FrmInfo::CmdOK_Click()
+{
+    close();
+}
 
 void FrmInfo::LblUrl_MouseDown(int Button, int, float, float)
 {
@@ -118,7 +130,8 @@ bool FrmInfo::eventFilter(QObject *watched, QEvent *event)
         default:
             break;
         }
-        const int shift = (press->modifiers() & Qt::ShiftModifier ? 1 : 0) | (press->modifiers() & Qt::ControlModifier ? 2 : 0)
+        const int shift = (press->modifiers() & Qt::ShiftModifier ? 1 : 0)
+            | (press->modifiers() & Qt::ControlModifier ? 2 : 0)
             | (press->modifiers() & Qt::AltModifier ? 4 : 0);
         const QPointF at = press->position() * Forms::TwipsPerPixel;
         LblUrl_MouseDown(button, shift, float(at.x()), float(at.y()));

@@ -34,7 +34,10 @@ namespace {
         return digits;
     }
 
-    std::uint32_t channel(int value) { return static_cast<std::uint32_t>(std::clamp(value, 0, 255)); }
+    std::uint32_t channel(int value)
+    {
+        return static_cast<std::uint32_t>(std::clamp(value, 0, 255));
+    }
 
 } // namespace
 

@@ -20,7 +20,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace Forms {
 
-QString AppTitle() { return u"Zumeko"_s; }
+QString AppTitle()
+{
+    return u"Zumeko"_s;
+}
 
 namespace {
 
@@ -55,7 +58,10 @@ void MsgBox(const QString &text, QWidget *parent)
     box.exec();
 }
 
-void SetMessageHook(MessageHook hook) { messageHook() = std::move(hook); }
+void SetMessageHook(MessageHook hook)
+{
+    messageHook() = std::move(hook);
+}
 
 bool PrevInstance()
 {
@@ -76,7 +82,10 @@ bool PrevInstance()
     return lock->error() == QLockFile::LockFailedError;
 }
 
-void ReleaseInstanceLock() { instanceLock().reset(); }
+void ReleaseInstanceLock()
+{
+    instanceLock().reset();
+}
 
 QString Dir(const QString &pattern, int attributes)
 {
@@ -91,15 +100,18 @@ QString Dir(const QString &pattern, int attributes)
     return names.isEmpty() ? QString() : names.first();
 }
 
-void DoEvents() { QCoreApplication::processEvents(); }
+void DoEvents()
+{
+    QCoreApplication::processEvents();
+}
 
 QFont Typeface(qreal pointSize)
 {
     static const QString family = [] {
         const QString name = u"ＭＳ Ｐゴシック"_s;
         QFont::insertSubstitutions(name,
-            { u"MS PGothic"_s, u"IPAPGothic"_s, u"IPAexGothic"_s, u"Noto Sans CJK JP"_s, u"Source Han Sans JP"_s,
-                u"VL PGothic"_s, u"TakaoPGothic"_s });
+            { u"MS PGothic"_s, u"IPAPGothic"_s, u"IPAexGothic"_s, u"Noto Sans CJK JP"_s,
+                u"Source Han Sans JP"_s, u"VL PGothic"_s, u"TakaoPGothic"_s });
         return name;
     }();
     QFont font(family);
@@ -112,8 +124,8 @@ QImage ProgramIconImage()
 {
     // From the top: red, olive, yellow, green, cyan, blue, magenta, purple, magenta, blue, silver, green,
     // yellow, grey, red, in the standard 16-colour palette.
-    static constexpr std::array<QRgb, 15> Stripes = { 0xFF0000, 0x808000, 0xFFFF00, 0x008000, 0x00FFFF, 0x0000FF,
-        0xFF00FF, 0x800080, 0xFF00FF, 0x0000FF, 0xC0C0C0, 0x008000, 0xFFFF00, 0x808080, 0xFF0000 };
+    static constexpr std::array<QRgb, 15> Stripes = { 0xFF0000, 0x808000, 0xFFFF00, 0x008000, 0x00FFFF,
+        0x0000FF, 0xFF00FF, 0x800080, 0xFF00FF, 0x0000FF, 0xC0C0C0, 0x008000, 0xFFFF00, 0x808080, 0xFF0000 };
     QImage image(32, 32, QImage::Format_RGB32);
     image.fill(Qt::black);
     for (int stripe = 0; stripe < 15; ++stripe) {
@@ -148,6 +160,9 @@ bool ClipboardSetText(const QString &text)
     return clipboard->text() == text;
 }
 
-void SetClipboardWriter(ClipboardWriter writer) { clipboardWriter() = std::move(writer); }
+void SetClipboardWriter(ClipboardWriter writer)
+{
+    clipboardWriter() = std::move(writer);
+}
 
 } // namespace Forms

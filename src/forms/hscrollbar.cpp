@@ -13,7 +13,8 @@ HScrollBar::HScrollBar(QWidget *parent)
     setInvertedControls(false);
     // Qt's own context menu speaks English in an otherwise Japanese window.
     setContextMenuPolicy(Qt::PreventContextMenu);
-    connect(this, &QAbstractSlider::valueChanged, this, [this] { isSliderDown() ? Q_EMIT Scroll() : Q_EMIT Change(); });
+    connect(this, &QAbstractSlider::valueChanged, this,
+        [this] { isSliderDown() ? Q_EMIT Scroll() : Q_EMIT Change(); });
     connect(this, &QAbstractSlider::sliderReleased, this, &HScrollBar::Change);
 }
 
@@ -61,6 +62,8 @@ void HScrollBar::paintEvent(QPaintEvent *event)
     initStyleOption(&slider);
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
-    focus.rect = style()->subControlRect(QStyle::CC_ScrollBar, &slider, QStyle::SC_ScrollBarSlider, this).adjusted(2, 2, -2, -2);
+    focus.rect = style()
+                     ->subControlRect(QStyle::CC_ScrollBar, &slider, QStyle::SC_ScrollBarSlider, this)
+                     .adjusted(2, 2, -2, -2);
     painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
 }

@@ -8,10 +8,14 @@ namespace {
 QColor fromBgr(std::int32_t color)
 {
     const auto c = static_cast<std::uint32_t>(color);
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+    return QColor(
+        static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
 
-std::int32_t toBgr(const QColor &c) { return c.red() | (c.green() << 8) | (c.blue() << 16); }
+std::int32_t toBgr(const QColor &c)
+{
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
 
 } // namespace
 

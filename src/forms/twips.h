@@ -12,8 +12,14 @@ struct Place {
     int left, top, width, height;
 };
 
-constexpr int Pixels(int twips) { return (twips + (twips >= 0 ? TwipsPerPixel / 2 : -TwipsPerPixel / 2)) / TwipsPerPixel; }
+constexpr int Pixels(int twips)
+{
+    return (twips + (twips >= 0 ? TwipsPerPixel / 2 : -TwipsPerPixel / 2)) / TwipsPerPixel;
+}
 
-constexpr QRect ToPixels(const Place &p) { return { Pixels(p.left), Pixels(p.top), Pixels(p.width), Pixels(p.height) }; }
+constexpr QRect ToPixels(const Place &p)
+{
+    return { Pixels(p.left), Pixels(p.top), Pixels(p.width), Pixels(p.height) };
+}
 
 } // namespace Forms

@@ -11,10 +11,10 @@
 #include "module1.h"
 #include "placement.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QAction>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -27,7 +27,10 @@ namespace Layout = FrmMainLayout;
 
 namespace {
 
-QString fromU16(const std::u16string &text) { return QString::fromStdU16String(text); }
+QString fromU16(const std::u16string &text)
+{
+    return QString::fromStdU16String(text);
+}
 
 template <typename W> W *placed(W *widget, const QString &name, const Forms::Place &place, const QFont *font)
 {
@@ -57,8 +60,8 @@ void setTextColor(QWidget *widget, const QColor &color)
 
 FrmMain::FrmMain(QWidget *parent)
     : QMainWindow(parent,
-          Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(u"FrmMain"_s);
     setWindowTitle(Forms::AppTitle());
@@ -103,7 +106,8 @@ FrmMain::FrmMain(QWidget *parent)
     setFixedSize(m_normalSize);
     if (const QScreen *screen = this->screen()) {
         const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - m_normalSize.width()) / 2, area.y() + (area.height() - m_normalSize.height()) / 2);
+        move(area.x() + (area.width() - m_normalSize.width()) / 2,
+            area.y() + (area.height() - m_normalSize.height()) / 2);
     }
     HScroll_R->setFocus();
 }
@@ -139,8 +143,10 @@ void FrmMain::buildControls()
     HScroll_B = bars[2];
 
     Frame1 = placed(new QGroupBox(u"色情報取得方法"_s, client), u"Frame1"_s, Layout::Frame1, &font);
-    Option1 = placed(new QRadioButton(u"スクロールバーを用いて取得"_s, Frame1), u"Option1"_s, Layout::Option1, &font);
-    Option2 = placed(new QRadioButton(u"画面上でマウスクリックを用いて取得"_s, Frame1), u"Option2"_s, Layout::Option2, &font);
+    Option1 = placed(
+        new QRadioButton(u"スクロールバーを用いて取得"_s, Frame1), u"Option1"_s, Layout::Option1, &font);
+    Option2 = placed(new QRadioButton(u"画面上でマウスクリックを用いて取得"_s, Frame1), u"Option2"_s,
+        Layout::Option2, &font);
     Option1->setChecked(true);
     Label2 = label(Frame1, u"Label2"_s, Layout::Label2, font, u"マウス位置"_s);
     LblCurposition = label(Frame1, u"LblCurposition"_s, Layout::LblCurposition, font);
@@ -148,13 +154,15 @@ void FrmMain::buildControls()
     LblGetcolor = placed(new Label(client), u"LblGetcolor"_s, Layout::LblGetcolor, nullptr);
     LblGetcolor->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
 
-    LblColorcode = label(client, u"LblColorcode"_s, Layout::LblColorcode, Forms::Typeface(Layout::CodeFontSize));
+    LblColorcode
+        = label(client, u"LblColorcode"_s, Layout::LblColorcode, Forms::Typeface(Layout::CodeFontSize));
     LblColorcode->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     LblColorcode->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     LblColorcode->setBackColor(0xFFFFFF);
 
     Frame2 = placed(new QGroupBox(u"コピー方法"_s, client), u"Frame2"_s, Layout::Frame2, &font);
-    ChkFonttag = placed(new QCheckBox(u"<font color> タグを含めてコピー"_s, Frame2), u"ChkFonttag"_s, Layout::ChkFonttag, &font);
+    ChkFonttag = placed(new QCheckBox(u"<font color> タグを含めてコピー"_s, Frame2), u"ChkFonttag"_s,
+        Layout::ChkFonttag, &font);
 
     CmdCopy = placed(new QPushButton(u"コピー"_s, client), u"CmdCopy"_s, Layout::CmdCopy, &font);
     CmdCopy->setToolTip(u"クリップボードに色情報をコピーします"_s);
@@ -170,7 +178,8 @@ void FrmMain::buildControls()
 void FrmMain::setTabOrder()
 {
     // Ascending tab index over the controls that take the focus; the capture control (19) takes none.
-    const QWidget *order[] = { HScroll_R, HScroll_G, HScroll_B, Option1, Option2, CmdCopy, ChkFonttag, CmdQuit };
+    const QWidget *order[]
+        = { HScroll_R, HScroll_G, HScroll_B, Option1, Option2, CmdCopy, ChkFonttag, CmdQuit };
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(const_cast<QWidget *>(order[i]), const_cast<QWidget *>(order[i + 1]));
 }
@@ -210,7 +219,10 @@ void FrmMain::Form_Unload(int &)
     }
 }
 
-void FrmMain::CmdQuit_Click() { close(); }
+void FrmMain::CmdQuit_Click()
+{
+    close();
+}
 
 void FrmMain::CmdCopy_Click()
 {
@@ -243,18 +255,38 @@ void FrmMain::MenuInfo_Click()
     box.Form_Load();
     // The box is not shown yet, so the window manager has not framed it: reckon with the main window's frame.
     const QSize boxOuter = box.size().grownBy(frame);
-    const std::int16_t top = FrmInfoPlacement::Centre(twips(main.height()), twips(main.top()), twips(boxOuter.height()));
-    const std::int16_t left = FrmInfoPlacement::Centre(twips(main.width()), twips(main.left()), twips(boxOuter.width()));
+    const std::int16_t top
+        = FrmInfoPlacement::Centre(twips(main.height()), twips(main.top()), twips(boxOuter.height()));
+    const std::int16_t left
+        = FrmInfoPlacement::Centre(twips(main.width()), twips(main.left()), twips(boxOuter.width()));
     box.move(Forms::Pixels(left), Forms::Pixels(top));
     box.exec();
 }
 
-void FrmMain::HScroll_R_Change() { ChannelChange(HScroll_R, Lbl_R); }
-void FrmMain::HScroll_G_Change() { ChannelChange(HScroll_G, Lbl_G); }
-void FrmMain::HScroll_B_Change() { ChannelChange(HScroll_B, Lbl_B); }
-void FrmMain::HScroll_R_Scroll() { HScroll_R_Change(); }
-void FrmMain::HScroll_G_Scroll() { HScroll_G_Change(); }
-void FrmMain::HScroll_B_Scroll() { HScroll_B_Change(); }
+void FrmMain::HScroll_R_Change()
+{
+    ChannelChange(HScroll_R, Lbl_R);
+}
+void FrmMain::HScroll_G_Change()
+{
+    ChannelChange(HScroll_G, Lbl_G);
+}
+void FrmMain::HScroll_B_Change()
+{
+    ChannelChange(HScroll_B, Lbl_B);
+}
+void FrmMain::HScroll_R_Scroll()
+{
+    HScroll_R_Change();
+}
+void FrmMain::HScroll_G_Scroll()
+{
+    HScroll_G_Change();
+}
+void FrmMain::HScroll_B_Scroll()
+{
+    HScroll_B_Change();
+}
 
 void FrmMain::ChannelChange(const HScrollBar *bar, const std::array<QLabel *, 2> &labels)
 {
@@ -267,8 +299,8 @@ void FrmMain::ChannelChange(const HScrollBar *bar, const std::array<QLabel *, 2>
 void FrmMain::SetColorcode()
 {
     // The labels are the model: the code shows each channel exactly as its label does.
-    LblColorcode->setText(fromU16(colorcode::ColorcodeFromChannels(
-        Lbl_R[1]->text().toStdU16String(), Lbl_G[1]->text().toStdU16String(), Lbl_B[1]->text().toStdU16String())));
+    LblColorcode->setText(fromU16(colorcode::ColorcodeFromChannels(Lbl_R[1]->text().toStdU16String(),
+        Lbl_G[1]->text().toStdU16String(), Lbl_B[1]->text().toStdU16String())));
     LblGetcolor->setBackColor(HScroll_R->value() | (HScroll_G->value() << 8) | (HScroll_B->value() << 16));
 }
 
@@ -324,18 +356,21 @@ void FrmMain::Timer1_Timer()
             return;
         }
         m_pointerFailureReported = false;
-        LblCurposition->setText(fromU16(colorcode::CursorPositionText(Module1::MousePos.x, Module1::MousePos.y)));
+        LblCurposition->setText(
+            fromU16(colorcode::CursorPositionText(Module1::MousePos.x, Module1::MousePos.y)));
         Module1::hWndDesk = Module1::GetDesktopWindow();
         const Module1::Handle desktop = Module1::ToHandle(Module1::hWndDesk);
         // At most one desktop context is ever held: the last tick's goes back before a new one is taken.
         if (Module1::ToHandle(Module1::hDCDesk) != 0)
             Module1::ReleaseDC(desktop, Module1::ToHandle(Module1::hDCDesk));
         Module1::hDCDesk = Module1::GetWindowDC(desktop);
-        const std::int32_t color = Module1::GetPixel(Module1::ToHandle(Module1::hDCDesk), Module1::MousePos.x, Module1::MousePos.y);
+        const std::int32_t color = Module1::GetPixel(
+            Module1::ToHandle(Module1::hDCDesk), Module1::MousePos.x, Module1::MousePos.y);
         if (color == Module1::NoColor)
             return;
         LblGetcolor->setBackColor(color);
-        LblColorcode->setText(fromU16(colorcode::ColorcodeFromScreenColor(static_cast<std::uint32_t>(color))));
+        LblColorcode->setText(
+            fromU16(colorcode::ColorcodeFromScreenColor(static_cast<std::uint32_t>(color))));
     } catch (...) {
         // A failed tick ends quietly; the next one starts afresh.
     }

@@ -14,10 +14,14 @@ using Forms::Place;
 inline constexpr int ClientWidth = 8520;
 inline constexpr int ClientHeight = 5025;
 
-inline constexpr std::array<Place, 3> Label1 = { { { 90, 405, 825, 330 }, { 90, 990, 825, 330 }, { 90, 1575, 825, 330 } } };
-inline constexpr std::array<Place, 3> HScroll = { { { 855, 360, 6180, 330 }, { 855, 945, 6180, 330 }, { 855, 1530, 6180, 330 } } };
-inline constexpr std::array<Place, 3> LblDecimal = { { { 7110, 360, 735, 330 }, { 7110, 945, 735, 330 }, { 7110, 1530, 735, 330 } } };
-inline constexpr std::array<Place, 3> LblHex = { { { 8010, 360, 510, 330 }, { 8010, 945, 510, 330 }, { 8010, 1530, 510, 330 } } };
+inline constexpr std::array<Place, 3> Label1
+    = { { { 90, 405, 825, 330 }, { 90, 990, 825, 330 }, { 90, 1575, 825, 330 } } };
+inline constexpr std::array<Place, 3> HScroll
+    = { { { 855, 360, 6180, 330 }, { 855, 945, 6180, 330 }, { 855, 1530, 6180, 330 } } };
+inline constexpr std::array<Place, 3> LblDecimal
+    = { { { 7110, 360, 735, 330 }, { 7110, 945, 735, 330 }, { 7110, 1530, 735, 330 } } };
+inline constexpr std::array<Place, 3> LblHex
+    = { { { 8010, 360, 510, 330 }, { 8010, 945, 510, 330 }, { 8010, 1530, 510, 330 } } };
 
 inline constexpr Place Frame1 { 405, 2160, 4695, 1905 };
 inline constexpr Place Option1 { 270, 495, 3615, 330 };

@@ -15,7 +15,10 @@ namespace {
     }
 } // namespace
 
-void SetServices(std::unique_ptr<Services> services) { installed() = std::move(services); }
+void SetServices(std::unique_ptr<Services> services)
+{
+    installed() = std::move(services);
+}
 
 Services &CurrentServices()
 {
@@ -34,10 +37,22 @@ int GetCursorPos(CursorPoint &point)
     return 1;
 }
 
-Handle GetDesktopWindow() { return CurrentServices().desktopWindow(); }
-Handle GetWindowDC(Handle window) { return CurrentServices().windowDC(window); }
-std::int32_t GetPixel(Handle dc, std::int32_t x, std::int32_t y) { return CurrentServices().pixel(dc, x, y); }
-int ReleaseDC(Handle window, Handle dc) { return CurrentServices().releaseDC(window, dc); }
+Handle GetDesktopWindow()
+{
+    return CurrentServices().desktopWindow();
+}
+Handle GetWindowDC(Handle window)
+{
+    return CurrentServices().windowDC(window);
+}
+std::int32_t GetPixel(Handle dc, std::int32_t x, std::int32_t y)
+{
+    return CurrentServices().pixel(dc, x, y);
+}
+int ReleaseDC(Handle window, Handle dc)
+{
+    return CurrentServices().releaseDC(window, dc);
+}
 
 std::intptr_t ShellExecuteA(Handle owner, const char *operation, const char *file, const char *parameters,
     const char *directory, int showCommand)

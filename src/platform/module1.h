@@ -20,7 +20,10 @@ struct CursorPoint {
 
 // A handle variable starts empty; passed as an argument it converts to an integer, empty giving 0.
 using HandleVar = std::optional<Handle>;
-inline Handle ToHandle(const HandleVar &var) { return var.value_or(0); }
+inline Handle ToHandle(const HandleVar &var)
+{
+    return var.value_or(0);
+}
 
 inline constexpr std::int32_t NoColor = -1;
 inline constexpr int SW_SHOW = 5;

@@ -40,7 +40,8 @@ std::intptr_t FakeServices::shellExecute(Handle owner, const char *operation, co
     const char *parameters, const char *directory, int showCommand)
 {
     auto text = [](const char *s) { return s != nullptr ? std::string(s) : std::string(); };
-    shellCalls.push_back({ owner, text(operation), text(file), text(directory), parameters == nullptr, showCommand });
+    shellCalls.push_back(
+        { owner, text(operation), text(file), text(directory), parameters == nullptr, showCommand });
     return shellResult;
 }
 

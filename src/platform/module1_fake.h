@@ -25,9 +25,8 @@ public:
     // What the test scripts; change it at any time.
     bool pointerReadable = true;
     CursorPoint pointer;
-    std::function<std::int32_t(std::int32_t x, std::int32_t y)> screen = [](std::int32_t, std::int32_t) {
-        return std::int32_t { 0 };
-    };
+    std::function<std::int32_t(std::int32_t x, std::int32_t y)> screen
+        = [](std::int32_t, std::int32_t) { return std::int32_t { 0 }; };
     bool contextsAvailable = true;
     std::intptr_t shellResult = 42;
     Handle pointed = Desktop;

@@ -5,15 +5,21 @@
 #include <unordered_map>
 
 #define WIN32_LEAN_AND_MEAN
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 namespace Module1 {
 
 namespace {
 
-    HWND toWindow(Handle h) { return reinterpret_cast<HWND>(h); }
-    HDC toDC(Handle h) { return reinterpret_cast<HDC>(h); }
+    HWND toWindow(Handle h)
+    {
+        return reinterpret_cast<HWND>(h);
+    }
+    HDC toDC(Handle h)
+    {
+        return reinterpret_cast<HDC>(h);
+    }
 
     class Win32Services final : public Services {
     public:
@@ -52,8 +58,8 @@ namespace {
             return released;
         }
 
-        std::intptr_t shellExecute(Handle owner, const char *operation, const char *file, const char *parameters,
-            const char *directory, int showCommand) override
+        std::intptr_t shellExecute(Handle owner, const char *operation, const char *file,
+            const char *parameters, const char *directory, int showCommand) override
         {
             return reinterpret_cast<std::intptr_t>(
                 ::ShellExecuteA(toWindow(owner), operation, file, parameters, directory, showCommand));
@@ -92,6 +98,9 @@ namespace {
 
 } // namespace
 
-std::unique_ptr<Services> CreatePlatformServices() { return std::make_unique<Win32Services>(); }
+std::unique_ptr<Services> CreatePlatformServices()
+{
+    return std::make_unique<Win32Services>();
+}
 
 } // namespace Module1

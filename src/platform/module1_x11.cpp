@@ -72,7 +72,8 @@ namespace {
         {
             if (!healthy())
                 return false;
-            auto *reply = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
+            auto *reply
+                = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
             if (reply == nullptr)
                 return false;
             point = { reply->root_x, reply->root_y };
@@ -84,7 +85,8 @@ namespace {
 
         Handle windowDC(Handle window) override
         {
-            if (!healthy() || window <= 0 || static_cast<std::uint64_t>(window) > std::numeric_limits<xcb_window_t>::max())
+            if (!healthy() || window <= 0
+                || static_cast<std::uint64_t>(window) > std::numeric_limits<xcb_window_t>::max())
                 return 0;
             do
                 ++m_lastContext;
@@ -101,8 +103,8 @@ namespace {
             // Off the screen the server answers with a BadMatch error; the connection stays usable.
             xcb_generic_error_t *error = nullptr;
             auto *reply = xcb_get_image_reply(m_connection,
-                xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, context->second, static_cast<std::int16_t>(x),
-                    static_cast<std::int16_t>(y), 1, 1, ~0u),
+                xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, context->second,
+                    static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 1, ~0u),
                 &error);
             std::free(error);
             if (reply == nullptr)
@@ -127,7 +129,8 @@ namespace {
         {
             if (qGuiApp == nullptr)
                 return SE_ERR_OOM;
-            if (file == nullptr || *file == '\0' || (operation != nullptr && std::strcmp(operation, "open") != 0))
+            if (file == nullptr || *file == '\0'
+                || (operation != nullptr && std::strcmp(operation, "open") != 0))
                 return SE_ERR_NOASSOC;
             const QString name = QString::fromLocal8Bit(file);
             QUrl url(name, QUrl::StrictMode);
@@ -149,7 +152,8 @@ namespace {
         {
             if (!healthy())
                 return 0;
-            auto *reply = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
+            auto *reply
+                = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
             if (reply == nullptr)
                 return 0;
             const xcb_window_t child = reply->child;
@@ -168,14 +172,16 @@ namespace {
         bool hasWmState(xcb_window_t window)
         {
             if (m_wmState == XCB_NONE) {
-                auto *atom = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, 8, "WM_STATE"), nullptr);
+                auto *atom = xcb_intern_atom_reply(
+                    m_connection, xcb_intern_atom(m_connection, 0, 8, "WM_STATE"), nullptr);
                 if (atom == nullptr)
                     return false;
                 m_wmState = atom->atom;
                 std::free(atom);
             }
             auto *property = xcb_get_property_reply(m_connection,
-                xcb_get_property(m_connection, 0, window, m_wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0), nullptr);
+                xcb_get_property(m_connection, 0, window, m_wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+                nullptr);
             const bool has = property != nullptr && property->type != XCB_NONE;
             std::free(property);
             return has;
@@ -204,7 +210,8 @@ namespace {
 
         void readFormat(const xcb_setup_t *setup, const xcb_screen_t *screen)
         {
-            for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem > 0; xcb_depth_next(&depths)) {
+            for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem > 0;
+                 xcb_depth_next(&depths)) {
                 for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem > 0;
                      xcb_visualtype_next(&visuals)) {
                     if (visuals.data->visual_id == screen->root_visual) {
@@ -214,7 +221,8 @@ namespace {
                     }
                 }
             }
-            for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem > 0; xcb_format_next(&formats)) {
+            for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem > 0;
+                 xcb_format_next(&formats)) {
                 if (formats.data->depth == screen->root_depth)
                     m_format.bitsPerPixel = formats.data->bits_per_pixel;
             }
@@ -230,6 +238,9 @@ namespace {
 
 } // namespace
 
-std::unique_ptr<Services> CreatePlatformServices() { return std::make_unique<X11Services>(); }
+std::unique_ptr<Services> CreatePlatformServices()
+{
+    return std::make_unique<X11Services>();
+}
 
 } // namespace Module1
