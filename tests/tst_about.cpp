@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "forms.h"
 #include "frminfo.h"
+#include "fixture.h"
 #include "frmmain.h"
 #include "module1_fake.h"
 #include "placement.h"
@@ -24,16 +25,11 @@ using namespace Qt::Literals::StringLiterals;
 class TestAbout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-        Forms::SetMessageHook([this](const QString &text) { m_messages << text; });
-    }
+    void initTestCase() { QVERIFY(m_fixture.isolate()); }
     void init()
     {
         m_fake = &Module1::InstallFakeServices();
-        m_messages.clear();
+        m_fixture.messages.clear();
     }
     void cleanup() { Forms::ReleaseInstanceLock(); }
 
@@ -197,7 +193,7 @@ private Q_SLOTS:
         window.MenuHelp_Click();
         QVERIFY(QDir::setCurrent(previous));
         if (opens) {
-            QVERIFY(m_messages.isEmpty());
+            QVERIFY(m_fixture.messages.isEmpty());
             QCOMPARE(m_fake->shellCalls.size(), 1u);
             const auto &call = m_fake->shellCalls.front();
             QCOMPARE(call.operation, std::string("open"));
@@ -206,16 +202,15 @@ private Q_SLOTS:
             QCOMPARE(call.directory, std::string());
             QCOMPARE(call.showCommand, 5);
         } else {
-            QCOMPARE(m_messages,
+            QCOMPARE(m_fixture.messages,
                 QStringList { u"ヘルプファイルが見つかりません。ヘルプを起動できませんでした。"_s });
             QVERIFY(m_fake->shellCalls.empty());
         }
     }
 
 private:
-    QTemporaryDir m_runtime;
+    WidgetFixture m_fixture;
     Module1::FakeServices *m_fake = nullptr;
-    QStringList m_messages;
 };
 
 QTEST_MAIN(TestAbout)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "forms.h"
+#include "fixture.h"
 #include "frmmain.h"
 #include "label.h"
 #include "module1_fake.h"
@@ -34,19 +35,14 @@ const QString Sep = u"\u3000\uFF1A\u3000"_s;
 class TestFrmMain : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-        Forms::SetMessageHook([this](const QString &text) { m_messages << text; });
-    }
+    void initTestCase() { QVERIFY(m_fixture.isolate()); }
 
     void init()
     {
         m_fake = &Module1::InstallFakeServices();
         Module1::hWndDesk.reset();
         Module1::hDCDesk.reset();
-        m_messages.clear();
+        m_fixture.messages.clear();
         m_window = std::make_unique<FrmMain>();
     }
 
@@ -202,15 +198,15 @@ private Q_SLOTS:
         QCOMPARE(code(), u"#000000"_s);
         QCOMPARE(swatch(), 0);
         QVERIFY(control<QLabel>(u"LblCurposition"_s)->text().isEmpty());
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_fixture.messages.isEmpty());
     }
 
     void secondCopyIsRefused()
     {
-        QLockFile running(m_runtime.filePath(u"zumeko.lock"_s));
+        QLockFile running(m_fixture.runtimeFile(u"zumeko.lock"_s));
         QVERIFY(running.tryLock(0));
         QVERIFY(!m_window->Form_Load());
-        QCOMPARE(m_messages, QStringList { u"既に起動しています。二重起動はできません"_s });
+        QCOMPARE(m_fixture.messages, QStringList { u"既に起動しています。二重起動はできません"_s });
         QVERIFY(control<QLabel>(u"LblColorcode"_s)->text().isEmpty()); // nothing was initialised
     }
 
@@ -373,7 +369,7 @@ private Q_SLOTS:
         const QMimeData *data = QGuiApplication::clipboard()->mimeData();
         QCOMPARE(data->text(), copied);
         QCOMPARE(data->formats(), QStringList { u"text/plain"_s }); // the old html and image are gone
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_fixture.messages.isEmpty());
     }
 
     void copyThatCannotBeWrittenIsReported()
@@ -381,7 +377,7 @@ private Q_SLOTS:
         QVERIFY(m_window->Form_Load());
         Forms::SetClipboardWriter([](const QString &) { return false; });
         QTest::mouseClick(control<QPushButton>(u"CmdCopy"_s), Qt::LeftButton);
-        QCOMPARE(m_messages, QStringList { u"クリップボードにコピーできませんでした。"_s });
+        QCOMPARE(m_fixture.messages, QStringList { u"クリップボードにコピーできませんでした。"_s });
     }
 
     void unloadReleasesTheHeldContext_data()
@@ -407,20 +403,14 @@ private Q_SLOTS:
         QVERIFY(!m_window->isVisible());
         QCOMPARE(m_fake->releases, 1); // with nothing held, releasing (0, 0) passes in silence
         QCOMPARE(m_fake->liveContexts(), 0u);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_fixture.messages.isEmpty());
     }
 
 private:
-    template <typename W> W *control(const QString &name) const
-    {
-        W *w = m_window->findChild<W *>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
-    QString label(const QString &name) const { return control<QLabel>(name)->text(); }
-    QString code() const { return label(u"LblColorcode"_s); }
-    std::int32_t swatch() const { return control<Label>(u"LblGetcolor"_s)->BackColor(); }
+    template <typename W> W *control(const QString &name) const { return ::control<W>(m_window.get(), name); }
+    QString label(const QString &name) const { return labelText(m_window.get(), name); }
+    QString code() const { return codeText(m_window.get()); }
+    std::int32_t swatch() const { return swatchColor(m_window.get()); }
     void showActive()
     {
         m_window->show();
@@ -441,10 +431,9 @@ private:
         return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, which, bar);
     }
 
-    QTemporaryDir m_runtime;
+    WidgetFixture m_fixture;
     std::unique_ptr<FrmMain> m_window;
     Module1::FakeServices *m_fake = nullptr;
-    QStringList m_messages;
 };
 
 QTEST_MAIN(TestFrmMain)

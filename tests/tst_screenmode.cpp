@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "capturecontrol.h"
 #include "forms.h"
+#include "fixture.h"
 #include "frmmain.h"
 #include "label.h"
 #include "module1_fake.h"
@@ -22,16 +23,7 @@ using Module1::FakeServices;
 class TestScreenMode : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-        Forms::SetMessageHook([this](const QString &text) {
-            m_messages << text;
-            if (m_duringMessage)
-                m_duringMessage();
-        });
-    }
+    void initTestCase() { QVERIFY(m_fixture.isolate()); }
 
     void init()
     {
@@ -41,8 +33,8 @@ private Q_SLOTS:
         Module1::MousePos = {};
         Module1::hWndDesk.reset();
         Module1::hDCDesk.reset();
-        m_messages.clear();
-        m_duringMessage = {};
+        m_fixture.messages.clear();
+        m_fixture.duringMessage = {};
         m_window = std::make_unique<FrmMain>();
         QVERIFY(m_window->Form_Load());
         m_window->show();
@@ -98,7 +90,7 @@ private Q_SLOTS:
         QVERIFY(label(u"LblCurposition"_s).isEmpty());
         QVERIFY(!Module1::hWndDesk.has_value());
         QVERIFY(!capture()->isArmed());
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_fixture.messages.isEmpty());
     }
 
     void pointReArmsOnlyForDesktopOrMainWindow_data()
@@ -206,27 +198,27 @@ private Q_SLOTS:
         m_window->Option2_Click();
         m_fake->pointerReadable = false;
         int readsUnderMessage = -1;
-        m_duringMessage = [this, &readsUnderMessage] {
+        m_fixture.duringMessage = [this, &readsUnderMessage] {
             const int reads = m_fake->cursorReads;
             QTest::qWait(60); // the 10 ms timer keeps falling due while the message is open
             m_window->Timer1_Timer();
             readsUnderMessage = m_fake->cursorReads - reads;
         };
         m_window->Timer1_Timer();
-        QCOMPARE(m_messages, QStringList { u"マウス位置取得に失敗しました。"_s });
+        QCOMPARE(m_fixture.messages, QStringList { u"マウス位置取得に失敗しました。"_s });
         QCOMPARE(readsUnderMessage, 0);
         QVERIFY(capture()->isArmed()); // re-armed once the message is gone
-        m_duringMessage = {};
+        m_fixture.duringMessage = {};
         for (int i = 0; i < 20; ++i)
             m_window->Timer1_Timer();
-        QCOMPARE(m_messages.size(), 1); // the same run of failures: told once
+        QCOMPARE(m_fixture.messages.size(), 1); // the same run of failures: told once
         QVERIFY(timer()->isActive()); // the timer goes on
 
         m_fake->pointerReadable = true;
         m_window->Timer1_Timer();
         m_fake->pointerReadable = false;
         m_window->Timer1_Timer();
-        QCOMPARE(m_messages.size(), 2); // a new run after a read that succeeded
+        QCOMPARE(m_fixture.messages.size(), 2); // a new run after a read that succeeded
     }
 
     void failingTickEndsQuietly()
@@ -237,24 +229,18 @@ private Q_SLOTS:
         m_window->Timer1_Timer();
         QCOMPARE(label(u"LblCurposition"_s), u"X\uFF1A120\u3000\u3000Y\uFF1A45"_s);
         QCOMPARE(code(), u"#000000"_s);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_fixture.messages.isEmpty());
     }
 
 private:
-    template <typename W> W *control(const QString &name) const
-    {
-        W *w = m_window->findChild<W *>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
+    template <typename W> W *control(const QString &name) const { return ::control<W>(m_window.get(), name); }
     QRadioButton *option(int n) const { return control<QRadioButton>(u"Option%1"_s.arg(n)); }
     QScrollBar *bar(const QString &channel) const { return control<QScrollBar>(u"HScroll_"_s + channel); }
     QTimer *timer() const { return control<QTimer>(u"Timer1"_s); }
     CaptureControl *capture() const { return control<CaptureControl>(u"Capture1"_s); }
-    QString label(const QString &name) const { return control<QLabel>(name)->text(); }
-    QString code() const { return label(u"LblColorcode"_s); }
-    std::int32_t swatch() const { return control<Label>(u"LblGetcolor"_s)->BackColor(); }
+    QString label(const QString &name) const { return labelText(m_window.get(), name); }
+    QString code() const { return codeText(m_window.get()); }
+    std::int32_t swatch() const { return swatchColor(m_window.get()); }
     QStringList channelLabels() const
     {
         QStringList texts;
@@ -263,11 +249,9 @@ private:
         return texts;
     }
 
-    QTemporaryDir m_runtime;
+    WidgetFixture m_fixture;
     std::unique_ptr<FrmMain> m_window;
     FakeServices *m_fake = nullptr;
-    QStringList m_messages;
-    std::function<void()> m_duringMessage;
 };
 
 QTEST_MAIN(TestScreenMode)
