@@ -27,6 +27,7 @@ int main(int argc, char *argv[])
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
     if (argc != 2 || xcb_connection_has_error(connection) != 0) {
         std::fprintf(stderr, "usage: wmclose WINDOW-ID, with DISPLAY set\n");
+        xcb_disconnect(connection);
         return 1;
     }
     xcb_client_message_event_t message {};
@@ -39,10 +40,10 @@ int main(int argc, char *argv[])
     xcb_generic_error_t *error = xcb_request_check(connection,
         xcb_send_event_checked(connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT,
             reinterpret_cast<const char *>(&message)));
-    if (error != nullptr) {
-        std::fprintf(stderr, "wmclose: cannot send to window %s (X error %u)\n", argv[1],
-            unsigned { error->error_code });
-        return 1;
-    }
-    return 0;
+    const int status = error != nullptr ? 1 : 0;
+    if (error != nullptr)
+        std::fprintf(stderr, "wmclose: cannot send to window %s (X error %u)\n", argv[1], unsigned { error->error_code });
+    std::free(error);
+    xcb_disconnect(connection);
+    return status;
 }
