@@ -5,8 +5,9 @@
 #include <unordered_map>
 
 #define WIN32_LEAN_AND_MEAN
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h builds on the types windows.h declares, so it must come second.
+#include <shellapi.h>
 
 namespace Module1 {
 
