@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "label.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace {
@@ -32,14 +33,19 @@ void Label::setBackColor(std::int32_t color)
     m_backColor = wanted;
     // Every pixel is ours now (the frame draws over the fill), so Qt need not paint what lies beneath.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    update();
+    // The frame stays as it is; only what it encloses changes colour.
+    update(contentsRect());
 }
 
 void Label::paintEvent(QPaintEvent *event)
 {
     if (m_backColor.isValid()) {
         QPainter painter(this);
-        painter.fillRect(rect(), m_backColor);
+        painter.fillRect(event->rect(), m_backColor);
     }
+    // A swatch repainted inside its frame has nothing else to draw: drawing the frame anyway, clipped
+    // away, was most of what a new colour cost.
+    if (text().isEmpty() && contentsRect().contains(event->rect()))
+        return;
     QLabel::paintEvent(event);
 }
