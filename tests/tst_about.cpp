@@ -6,16 +6,12 @@
 #include "module1_fake.h"
 #include "placement.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <cmath>
 #include <limits>
@@ -146,27 +142,6 @@ private Q_SLOTS:
             QCOMPARE(call.showCommand, 5);
         }
         QVERIFY(box.isVisible()); // the box stays open behind the browser
-    }
-
-    void menuShowsTheBoxCentredAndOkClosesIt()
-    {
-        FrmMain window;
-        QVERIFY(window.Form_Load());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        for (int opening = 0; opening < 2; ++opening) { // each opening loads the box afresh
-            QRect shownAt;
-            QTimer::singleShot(0, this, [&shownAt] {
-                auto *box = qobject_cast<FrmInfo *>(QApplication::activeModalWidget());
-                QVERIFY(box);
-                shownAt = box->frameGeometry();
-                QTest::mouseClick(box->findChild<QPushButton *>(u"CmdOK"_s), Qt::LeftButton);
-            });
-            window.findChild<QAction *>(u"MenuInfo"_s)->trigger(); // returns when the box has closed
-            QVERIFY(!QApplication::activeModalWidget());
-            QVERIFY(std::abs(shownAt.center().x() - window.frameGeometry().center().x()) <= 1);
-            QVERIFY(std::abs(shownAt.center().y() - window.frameGeometry().center().y()) <= 1);
-        }
     }
 
     void help_data()

