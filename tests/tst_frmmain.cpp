@@ -344,18 +344,28 @@ private Q_SLOTS:
         QCOMPARE(swatch(), 0x000100); // while the swatch follows the bars
     }
 
-    // The font tag and the clipboard's own texts are driven with real input under Xvfb; what only shows
-    // here is that a copy replaces every format another program left on the clipboard.
-    void copyReplacesEveryFormat()
+    void copy_data()
     {
+        QTest::addColumn<bool>("tag");
+        QTest::addColumn<QString>("copied");
+        QTest::newRow("bare") << false << u"#000000"_s;
+        QTest::newRow("font tag") << true << u"<font color=\"#000000\">"_s;
+    }
+    void copy()
+    {
+        QFETCH(bool, tag);
+        QFETCH(QString, copied);
         QVERIFY(m_window->Form_Load());
-        auto *other = new QMimeData;
+        showActive();
+        auto *other = new QMimeData; // what another program left there, in other formats
         other->setHtml(u"<b>old</b>"_s);
         other->setImageData(QImage(4, 4, QImage::Format_RGB32));
         QGuiApplication::clipboard()->setMimeData(other);
+        if (tag)
+            QTest::mouseClick(control<QCheckBox>(u"ChkFonttag"_s), Qt::LeftButton, {}, QPoint(8, 15));
         QTest::mouseClick(control<QPushButton>(u"CmdCopy"_s), Qt::LeftButton);
         const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-        QCOMPARE(data->text(), u"#000000"_s);
+        QCOMPARE(data->text(), copied);
         QCOMPARE(data->formats(), QStringList { u"text/plain"_s });
         QVERIFY(m_fixture.messages.isEmpty());
     }
