@@ -36,6 +36,23 @@ QLabel *addLabel(QWidget *parent, const QString &name, const QString &caption, c
     return label;
 }
 
+// K black, W white, G grey, N dark blue; anything else is transparent (0).
+QRgb cursorColor(char key)
+{
+    switch (key) {
+    case 'K':
+        return 0xFF000000;
+    case 'W':
+        return 0xFFFFFFFF;
+    case 'G':
+        return 0xFF808080;
+    case 'N':
+        return 0xFF000080;
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
 QString FrmInfo::AuthorName()
@@ -179,22 +196,8 @@ QImage LinkCursorImage()
     image.fill(Qt::transparent);
     for (int y = 0; y < int(Rows.size()); ++y) {
         for (int x = 0; Rows[std::size_t(y)][x] != '\0'; ++x) {
-            switch (Rows[std::size_t(y)][x]) {
-            case 'K':
-                image.setPixel(x, y, 0xFF000000);
-                break;
-            case 'W':
-                image.setPixel(x, y, 0xFFFFFFFF);
-                break;
-            case 'G':
-                image.setPixel(x, y, 0xFF808080);
-                break;
-            case 'N':
-                image.setPixel(x, y, 0xFF000080);
-                break;
-            default:
-                break;
-            }
+            if (const QRgb pixel = cursorColor(Rows[std::size_t(y)][x]); pixel != 0)
+                image.setPixel(x, y, pixel);
         }
     }
     return image;
