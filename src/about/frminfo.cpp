@@ -2,39 +2,22 @@
 #include "frminfo.h"
 
 #include "forms.h"
+#include "frminfolayout.h"
+#include "label.h"
 #include "module1.h"
-#include "twips.h"
+#include "version.h"
 
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 
 #include <array>
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
+namespace Layout = FrmInfoLayout;
 
 namespace {
-
-constexpr int ClientWidth = 4995; // twips
-constexpr int ClientHeight = 1980;
-constexpr int GradientUnits = 512; // the client height in the units the bands are laid out in
-constexpr qreal TitleSize = 14.25;
-constexpr qreal TextSize = 9.75;
-
-QLabel *addLabel(QWidget *parent, const QString &name, const QString &caption, const Forms::Place &place,
-    qreal size, const QColor &color)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(Forms::ToPixels(place));
-    label->setFont(Forms::Typeface(size));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
 
 // K black, W white, G grey, N dark blue; anything else is transparent (0).
 QRgb cursorColor(char key)
@@ -72,27 +55,28 @@ FrmInfo::FrmInfo(QWidget *parent)
     setObjectName(u"FrmInfo"_s);
     setWindowTitle(Forms::AppTitle());
     setWindowIcon(Forms::ProgramIcon());
-    setFixedSize(Forms::Pixels(ClientWidth), Forms::Pixels(ClientHeight));
+    setFixedSize(Forms::Pixels(Layout::ClientWidth), Forms::Pixels(Layout::ClientHeight));
 
-    const QColor text(224, 224, 224);
-    auto *title
-        = addLabel(this, u"Label1"_s, u"Zumeko Version 1.00"_s, { 45, 180, 4920, 285 }, TitleSize, text);
-    title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    addLabel(this, u"Label2"_s, u"作者"_s + QString(7, u' ') + AuthorName(), { 225, 675, 2715, 195 },
-        TextSize, text);
-    addLabel(this, u"Label6"_s, u"URL"_s, { 225, 945, 600, 195 }, TextSize, text);
-    LblUrl
-        = addLabel(this, u"LblUrl"_s, Address(), { 1170, 945, 3615, 195 }, TextSize, QColor(192, 192, 255));
-    QFont underlined = LblUrl->font();
-    underlined.setUnderline(true);
-    LblUrl->setFont(underlined);
-    LblUrl->setCursor(QCursor(QPixmap::fromImage(LinkCursorImage()), 12, 1));
+    const QFont title = Forms::Typeface(Layout::TitleSize);
+    const QFont text = Forms::Typeface(Layout::TextSize);
+    QFont link = text;
+    link.setUnderline(true);
+    Forms::AddLabel(
+        this, u"Label1"_s, Layout::Label1, title, u"Zumeko Version " ZUMEKO_VERSION ""_s, Layout::TextColor)
+        ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Forms::AddLabel(this, u"Label2"_s, Layout::Label2, text, u"作者"_s + QString(7, u' ') + AuthorName(),
+        Layout::TextColor);
+    Forms::AddLabel(this, u"Label6"_s, Layout::Label6, text, u"URL"_s, Layout::TextColor);
+    LblUrl = Forms::AddLabel(this, u"LblUrl"_s, Layout::LblUrl, link, Address(), Layout::LinkColor);
+    LblUrl->setCursor(
+        QCursor(QPixmap::fromImage(LinkCursorImage()), Layout::LinkHotSpot.x(), Layout::LinkHotSpot.y()));
     LblUrl->installEventFilter(this);
-    addLabel(this, u"Label7"_s, u"最終更新日\u30002000/06/28"_s, { 225, 1260, 2580, 195 }, TextSize, text);
+    Forms::AddLabel(
+        this, u"Label7"_s, Layout::Label7, text, u"最終更新日\u30002000/06/28"_s, Layout::TextColor);
 
     CmdOK = new QPushButton(u"OK"_s, this);
     CmdOK->setObjectName(u"CmdOK"_s);
-    CmdOK->setGeometry(Forms::ToPixels({ 1935, 1575, 1050, 330 }));
+    CmdOK->setGeometry(Forms::ToPixels(Layout::CmdOK));
     // Neither the default nor the cancel button: Enter does not close the box behind the user's back.
     CmdOK->setAutoDefault(false);
     CmdOK->setDefault(false);
@@ -107,7 +91,7 @@ void FrmInfo::Form_Load()
     QPainter painter(&m_image);
     // 256 bands from nearly black to bright green. Each is half a pixel high but drawn with a two-pixel
     // line, so neighbours overlap and the later, greener band shows where they meet.
-    const qreal unit = qreal(height()) / GradientUnits;
+    const qreal unit = qreal(height()) / Layout::GradientUnits;
     for (int i = 0; i < 256; ++i) {
         const qreal top = std::floor(2 * i * unit);
         painter.fillRect(QRectF(0, top, width(), 2), QColor(20, i, 10));

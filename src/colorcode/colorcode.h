@@ -9,6 +9,20 @@
 // clipboard get exactly these strings. UTF-16, because that is what the label captions hold.
 namespace colorcode {
 
+// A screen colour value, as the pixel read gives it and the swatch takes it: 0x00BBGGRR, red in the low
+// byte. Every packing and unpacking of one goes through these two.
+struct Channels {
+    int red = 0, green = 0, blue = 0;
+};
+constexpr std::int32_t ScreenColor(int red, int green, int blue)
+{
+    return static_cast<std::int32_t>((red & 0xFF) | (green & 0xFF) << 8 | (blue & 0xFF) << 16);
+}
+constexpr Channels ChannelsOf(std::int32_t color)
+{
+    return { color & 0xFF, color >> 8 & 0xFF, color >> 16 & 0xFF };
+}
+
 // "　：　": U+3000 IDEOGRAPHIC SPACE, U+FF1A FULLWIDTH COLON, U+3000.
 inline constexpr std::u16string_view DecimalSeparator = u"\u3000\uFF1A\u3000";
 

@@ -87,16 +87,10 @@ void ReleaseInstanceLock()
     instanceLock().reset();
 }
 
-QString Dir(const QString &pattern, int attributes)
+QString Dir(const QString &pattern)
 {
-    QDir::Filters filters = QDir::Files | QDir::Readable | QDir::NoDotAndDotDot | QDir::CaseSensitive;
-    if (attributes & Hidden)
-        filters |= QDir::Hidden;
-    if (attributes & System)
-        filters |= QDir::System;
-    if (attributes & Directory)
-        filters |= QDir::Dirs;
-    const QStringList names = QDir::current().entryList({ pattern }, filters, QDir::Name);
+    const QStringList names = QDir::current().entryList(
+        { pattern }, QDir::Files | QDir::Readable | QDir::NoDotAndDotDot | QDir::CaseSensitive, QDir::Name);
     return names.isEmpty() ? QString() : names.first();
 }
 

@@ -30,11 +30,9 @@ void SetMessageHook(MessageHook hook);
 bool PrevInstance();
 void ReleaseInstanceLock(); // gives the lock back early; tests use it between cases
 
-// File lookup by name (wildcards allowed) in the current directory. The attribute mask adds entries
-// that plain files leave out: Hidden (dot-files here), System, Directory. Unreadable files never match.
-// Returns the first matching name, or an empty string.
-enum Attribute : int { Normal = 0, Hidden = 2, System = 4, Directory = 16 };
-QString Dir(const QString &pattern, int attributes);
+// File lookup by name (wildcards allowed) in the current directory, with the attribute mask 0: plain,
+// readable files only, never a directory or a hidden (dot) file. The first matching name, or empty.
+QString Dir(const QString &pattern);
 
 // Handles the window events that are already queued, then returns.
 void DoEvents();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "label.h"
 
+#include "colorcode.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -8,14 +10,13 @@ namespace {
 
 QColor fromBgr(std::int32_t color)
 {
-    const auto c = static_cast<std::uint32_t>(color);
-    return QColor(
-        static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+    const colorcode::Channels c = colorcode::ChannelsOf(color);
+    return QColor(c.red, c.green, c.blue);
 }
 
 std::int32_t toBgr(const QColor &c)
 {
-    return c.red() | (c.green() << 8) | (c.blue() << 16);
+    return colorcode::ScreenColor(c.red(), c.green(), c.blue());
 }
 
 } // namespace
@@ -49,3 +50,23 @@ void Label::paintEvent(QPaintEvent *event)
         return;
     QLabel::paintEvent(event);
 }
+
+namespace Forms {
+
+Label *AddLabel(QWidget *parent, const QString &name, const Place &place, const QFont &font,
+    const QString &caption, const QColor &textColor)
+{
+    auto *label = new Label(caption, parent);
+    label->setObjectName(name);
+    label->setGeometry(ToPixels(place));
+    label->setFont(font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (textColor.isValid()) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, textColor);
+        label->setPalette(palette);
+    }
+    return label;
+}
+
+} // namespace Forms

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "twips.h"
+
 #include <QLabel>
 
 #include <cstdint>
@@ -22,3 +24,10 @@ protected:
 private:
     QColor m_backColor;
 };
+
+namespace Forms {
+// A label as the layouts have them: named, placed in twips, in the given font, aligned to its top left,
+// with its caption, and in its own text colour when one is given.
+Label *AddLabel(QWidget *parent, const QString &name, const Place &place, const QFont &font,
+    const QString &caption = {}, const QColor &textColor = {});
+} // namespace Forms

@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 
@@ -39,21 +40,6 @@ template <typename W> W *placed(W *widget, const QString &name, const Forms::Pla
     if (font)
         widget->setFont(*font);
     return widget;
-}
-
-Label *label(QWidget *parent, const QString &name, const Forms::Place &place, const QFont &font,
-    const QString &caption = {})
-{
-    auto *l = placed(new Label(caption, parent), name, place, &font);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return l;
-}
-
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
 }
 
 } // namespace
@@ -129,14 +115,15 @@ void FrmMain::buildControls()
     std::array<HScrollBar *, 3> bars {};
     std::array<std::array<QLabel *, 2> *, 3> values = { &Lbl_R, &Lbl_G, &Lbl_B };
     for (std::size_t i = 0; i < 3; ++i) {
-        Label1[i] = label(client, u"Label1(%1)"_s.arg(i), Layout::Label1[i], font, rowCaptions[i]);
-        setTextColor(Label1[i], rowColors[i]);
+        Label1[i] = Forms::AddLabel(
+            client, u"Label1(%1)"_s.arg(i), Layout::Label1[i], font, rowCaptions[i], rowColors[i]);
         bars[i] = placed(new HScrollBar(client), u"HScroll_"_s + channel[i], Layout::HScroll[i], nullptr);
         bars[i]->setRange(0, 255);
         bars[i]->setSingleStep(1);
         bars[i]->setPageStep(1);
-        (*values[i])[0] = label(client, u"Lbl_%1(0)"_s.arg(channel[i]), Layout::LblDecimal[i], font);
-        (*values[i])[1] = label(client, u"Lbl_%1(1)"_s.arg(channel[i]), Layout::LblHex[i], font);
+        (*values[i])[0]
+            = Forms::AddLabel(client, u"Lbl_%1(0)"_s.arg(channel[i]), Layout::LblDecimal[i], font);
+        (*values[i])[1] = Forms::AddLabel(client, u"Lbl_%1(1)"_s.arg(channel[i]), Layout::LblHex[i], font);
     }
     HScroll_R = bars[0];
     HScroll_G = bars[1];
@@ -148,14 +135,14 @@ void FrmMain::buildControls()
     Option2 = placed(new QRadioButton(u"画面上でマウスクリックを用いて取得"_s, Frame1), u"Option2"_s,
         Layout::Option2, &font);
     Option1->setChecked(true);
-    Label2 = label(Frame1, u"Label2"_s, Layout::Label2, font, u"マウス位置"_s);
-    LblCurposition = label(Frame1, u"LblCurposition"_s, Layout::LblCurposition, font);
+    Label2 = Forms::AddLabel(Frame1, u"Label2"_s, Layout::Label2, font, u"マウス位置"_s);
+    LblCurposition = Forms::AddLabel(Frame1, u"LblCurposition"_s, Layout::LblCurposition, font);
 
     LblGetcolor = placed(new Label(client), u"LblGetcolor"_s, Layout::LblGetcolor, nullptr);
     LblGetcolor->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
 
-    LblColorcode
-        = label(client, u"LblColorcode"_s, Layout::LblColorcode, Forms::Typeface(Layout::CodeFontSize));
+    LblColorcode = Forms::AddLabel(
+        client, u"LblColorcode"_s, Layout::LblColorcode, Forms::Typeface(Layout::CodeFontSize));
     LblColorcode->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     LblColorcode->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     LblColorcode->setBackColor(0xFFFFFF);
@@ -214,7 +201,7 @@ void FrmMain::Form_Unload(int &)
 {
     // Unloading never fails: a handle that is stale or was never set is simply not released.
     try {
-        Module1::ReleaseDC(Module1::ToHandle(Module1::hWndDesk), Module1::ToHandle(Module1::hDCDesk));
+        Module1::ReleaseDesktopDC();
     } catch (...) {
     }
 }
@@ -236,7 +223,7 @@ void FrmMain::CmdCopy_Click()
 void FrmMain::MenuHelp_Click()
 {
     // Looked up in the folder Zumeko was started from, as plain, readable files only.
-    if (Forms::Dir(u"help.html"_s, Forms::Normal).isEmpty()) {
+    if (Forms::Dir(u"help.html"_s).isEmpty()) {
         Forms::MsgBox(u"ヘルプファイルが見つかりません。ヘルプを起動できませんでした。"_s, this);
         return;
     }
@@ -301,7 +288,8 @@ void FrmMain::SetColorcode()
     // The labels are the model: the code shows each channel exactly as its label does.
     LblColorcode->setText(fromU16(colorcode::ColorcodeFromChannels(Lbl_R[1]->text().toStdU16String(),
         Lbl_G[1]->text().toStdU16String(), Lbl_B[1]->text().toStdU16String())));
-    LblGetcolor->setBackColor(HScroll_R->value() | (HScroll_G->value() << 8) | (HScroll_B->value() << 16));
+    LblGetcolor->setBackColor(
+        colorcode::ScreenColor(HScroll_R->value(), HScroll_G->value(), HScroll_B->value()));
 }
 
 void FrmMain::Option1_Click()
@@ -324,12 +312,11 @@ void FrmMain::Option2_Click()
     for (HScrollBar *bar : { HScroll_R, HScroll_G, HScroll_B })
         bar->setEnabled(false);
     Timer1->start();
-    if (Module1::GetCursorPos(Module1::MousePos) == 0)
+    if (Module1::ReadMousePos() == 0)
         return;
     m_pointerFailureReported = false;
-    LblCurposition->setText(fromU16(colorcode::CursorPositionText(Module1::MousePos.x, Module1::MousePos.y)));
-    Module1::hWndDesk = Module1::GetDesktopWindow();
-    Capture1_Point(Module1::ToHandle(Module1::hWndDesk));
+    ShowMousePos();
+    Capture1_Point(Module1::StoreDesktopWindow());
 }
 
 void FrmMain::Timer1_Timer()
@@ -341,31 +328,14 @@ void FrmMain::Timer1_Timer()
     try {
         if (!Option2->isChecked())
             return;
-        if (Module1::GetCursorPos(Module1::MousePos) == 0) {
-            if (!m_pointerFailureReported) {
-                m_pointerFailureReported = true;
-                m_pointerMessageOpen = true;
-                // The armed capture holds the pointer, so the message's OK could not be clicked under it.
-                const bool armed = Capture1->isArmed();
-                Capture1->CancelCapture();
-                Forms::MsgBox(u"マウス位置取得に失敗しました。"_s, this);
-                m_pointerMessageOpen = false;
-                if (armed && Timer1->isActive())
-                    Capture1->StartCapture();
-            }
+        if (Module1::ReadMousePos() == 0) {
+            if (!m_pointerFailureReported)
+                ReportPointerFailure();
             return;
         }
         m_pointerFailureReported = false;
-        LblCurposition->setText(
-            fromU16(colorcode::CursorPositionText(Module1::MousePos.x, Module1::MousePos.y)));
-        Module1::hWndDesk = Module1::GetDesktopWindow();
-        const Module1::Handle desktop = Module1::ToHandle(Module1::hWndDesk);
-        // At most one desktop context is ever held: the last tick's goes back before a new one is taken.
-        if (Module1::ToHandle(Module1::hDCDesk) != 0)
-            Module1::ReleaseDC(desktop, Module1::ToHandle(Module1::hDCDesk));
-        Module1::hDCDesk = Module1::GetWindowDC(desktop);
-        const std::int32_t color = Module1::GetPixel(
-            Module1::ToHandle(Module1::hDCDesk), Module1::MousePos.x, Module1::MousePos.y);
+        ShowMousePos();
+        const std::int32_t color = Module1::SampleAtMousePos();
         if (color == Module1::NoColor)
             return;
         LblGetcolor->setBackColor(color);
@@ -374,6 +344,27 @@ void FrmMain::Timer1_Timer()
     } catch (...) {
         // A failed tick ends quietly; the next one starts afresh.
     }
+}
+
+void FrmMain::ShowMousePos()
+{
+    LblCurposition->setText(fromU16(colorcode::CursorPositionText(Module1::MousePos.x, Module1::MousePos.y)));
+}
+
+void FrmMain::ReportPointerFailure()
+{
+    m_pointerFailureReported = true;
+    m_pointerMessageOpen = true;
+    // The armed capture holds the pointer, so the message's OK could not be clicked under it.
+    const bool armed = Capture1->isArmed();
+    Capture1->CancelCapture();
+    // However the message ends, even by a throw, sampling and the capture go on afterwards.
+    const auto restore = qScopeGuard([this, armed] {
+        m_pointerMessageOpen = false;
+        if (armed && Timer1->isActive())
+            Capture1->StartCapture();
+    });
+    Forms::MsgBox(u"マウス位置取得に失敗しました。"_s, this);
 }
 
 void FrmMain::Capture1_Capture(std::intptr_t)

@@ -59,6 +59,8 @@ private:
     void setTabOrder();
     void ChannelChange(const HScrollBar *bar, const std::array<QLabel *, 2> &labels);
     void SetColorcode();
+    void ShowMousePos();
+    void ReportPointerFailure();
 
     QSize m_normalSize;
     // The pointer-failure message is shown once for a run of failed reads, and no tick runs under it.

@@ -60,4 +60,30 @@ std::intptr_t ShellExecuteA(Handle owner, const char *operation, const char *fil
     return CurrentServices().shellExecute(owner, operation, file, parameters, directory, showCommand);
 }
 
+int ReadMousePos()
+{
+    return GetCursorPos(MousePos);
+}
+
+Handle StoreDesktopWindow()
+{
+    hWndDesk = GetDesktopWindow();
+    return *hWndDesk;
+}
+
+std::int32_t SampleAtMousePos()
+{
+    const Handle desktop = StoreDesktopWindow();
+    if (ToHandle(hDCDesk) != 0)
+        ReleaseDC(desktop, ToHandle(hDCDesk));
+    hDCDesk = GetWindowDC(desktop);
+    return GetPixel(ToHandle(hDCDesk), MousePos.x, MousePos.y);
+}
+
+void ReleaseDesktopDC()
+{
+    ReleaseDC(ToHandle(hWndDesk), ToHandle(hDCDesk));
+    hDCDesk.reset();
+}
+
 } // namespace Module1

@@ -73,4 +73,13 @@ extern CursorPoint MousePos;
 extern HandleVar hWndDesk;
 extern HandleVar hDCDesk;
 
+// The steps of screen sampling, each the only writer of the shared variable it names, so that the tick,
+// the Windows probe and the benchmark run the very same code.
+int ReadMousePos(); // GetCursorPos into MousePos; 0 when the pointer cannot be read
+Handle StoreDesktopWindow(); // GetDesktopWindow into hWndDesk
+// The pixel under MousePos, 0x00BBGGRR or NoColor: stores the desktop window, gives back the context the
+// last sample held and keeps a new one in hDCDesk, so that at most one is ever held.
+std::int32_t SampleAtMousePos();
+void ReleaseDesktopDC(); // gives back the context in hDCDesk, if any; for the end of the program
+
 } // namespace Module1

@@ -14,26 +14,30 @@ HINSTANCE instance()
     return ::GetModuleHandleA(nullptr);
 }
 
-bool registerClass()
+bool registerClass(COLORREF color)
 {
-    static const bool registered = [] {
-        WNDCLASSEXA wc {};
-        wc.cbSize = sizeof wc;
-        // DefWindowProc answers every hit test with "client area", so the window is not see-through
-        // to WindowFromPoint the way a static control would be.
-        wc.lpfnWndProc = ::DefWindowProcA;
-        wc.hInstance = instance();
-        wc.lpszClassName = ClassName;
-        return ::RegisterClassExA(&wc) != 0;
-    }();
-    return registered;
+    WNDCLASSEXA wc {};
+    wc.cbSize = sizeof wc;
+    // DefWindowProc answers every hit test with "client area", so the window is not see-through
+    // to WindowFromPoint the way a static control would be; it erases with the class's brush.
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = instance();
+    wc.hbrBackground = ::CreateSolidBrush(color);
+    wc.lpszClassName = ClassName;
+    return ::RegisterClassExA(&wc) != 0;
 }
 
 } // namespace
 
-PointerWindow::PointerWindow(std::int32_t x, std::int32_t y)
+bool PlacePointer(std::int32_t x, std::int32_t y)
 {
-    if (!registerClass())
+    return ::SetCursorPos(x, y) != 0;
+}
+
+PointerWindow::PointerWindow(std::int32_t x, std::int32_t y, std::int32_t color)
+{
+    // A COLORREF is 0x00BBGGRR, the layout of a screen colour.
+    if (!registerClass(static_cast<COLORREF>(color)))
         return;
     HWND top = ::CreateWindowExA(WS_EX_TOPMOST, ClassName, "zumeko-probe", WS_POPUP | WS_VISIBLE,
         x - Size / 2, y - Size / 2, Size, Size, nullptr, nullptr, instance(), nullptr);
@@ -49,4 +53,15 @@ PointerWindow::~PointerWindow()
 {
     if (m_top != 0)
         ::DestroyWindow(reinterpret_cast<HWND>(m_top));
+    ::UnregisterClassA(ClassName, instance());
+}
+
+void PointerWindow::pump() const
+{
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    ::Sleep(10);
 }

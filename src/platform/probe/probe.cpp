@@ -1,23 +1,17 @@
 // SPDX-License-Identifier: MIT
-// zumeko-probe EXPECTED_X EXPECTED_Y EXPECTED_RRGGBB
-//
-// Reads the real screen through the Module1 calls, in the order and with the shared variables the
-// program itself uses, and compares what comes back with what the caller arranged beforehand: where the
-// pointer is and the colour under it. Each failure gets a line of its own; the last line is always
-// "probe: N passed, M failed", and the exit status is 0 only when nothing failed (2 for bad arguments).
+// zumeko-probe: checks the Windows backend against a real screen. It places the pointer, puts a window
+// of a known colour under it, and reads both back through the very Module1 sampling steps the program's
+// tick runs. Each failure gets a line of its own; the last line is always "probe: N passed, M failed",
+// and the exit status is 0 only when nothing failed.
 #include "colorcode.h"
 #include "module1.h"
 #include "pointerwindow.h"
 
-#include <cctype>
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
 #include <string>
-#include <string_view>
-#include <system_error>
 #include <unordered_set>
 
 namespace {
@@ -28,12 +22,10 @@ constexpr int Ticks = 1000;
 // that the backend's own tally would not, such as a release that is counted but never made.
 constexpr std::size_t MostDistinctContexts = 16;
 
-struct Expected {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t screenColor = 0; // 0x00BBGGRR
-    std::string code; // "#RRGGBB", upper case
-};
+// Where the pointer goes and the colour put under it: every channel differs, so a swap shows.
+constexpr std::int32_t X = 300, Y = 200;
+constexpr std::int32_t Color = colorcode::ScreenColor(0xFF, 0x80, 0x20);
+constexpr char Code[] = "#FF8020";
 
 std::string hex32(std::int32_t value)
 {
@@ -63,33 +55,6 @@ std::string point(std::int32_t x, std::int32_t y)
     return '(' + std::to_string(x) + ", " + std::to_string(y) + ')';
 }
 
-bool parseInt(std::string_view text, std::int32_t &value)
-{
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
-}
-
-bool parseExpected(int argc, char **argv, Expected &expected)
-{
-    if (argc != 4 || !parseInt(argv[1], expected.x) || !parseInt(argv[2], expected.y))
-        return false;
-    std::string_view rgb = argv[3];
-    if (!rgb.empty() && rgb.front() == '#')
-        rgb.remove_prefix(1);
-    if (rgb.size() != 6)
-        return false;
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(rgb.data(), rgb.data() + rgb.size(), value, 16);
-    if (error != std::errc() || end != rgb.data() + rgb.size())
-        return false;
-    const std::uint32_t r = value >> 16, g = (value >> 8) & 0xFFu, b = value & 0xFFu;
-    expected.screenColor = static_cast<std::int32_t>(r | (g << 8) | (b << 16));
-    expected.code = "#";
-    for (const char c : rgb)
-        expected.code += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return true;
-}
-
 class Tally {
 public:
     void check(bool ok, const std::string &what)
@@ -114,122 +79,90 @@ private:
 
 } // namespace
 
-int main(int argc, char **argv)
+int main()
 {
-    Expected expected;
-    if (!parseExpected(argc, argv, expected)) {
-        std::fprintf(stderr,
-            "usage: zumeko-probe EXPECTED_X EXPECTED_Y EXPECTED_RRGGBB (for example 300 200 FF8000)\n");
-        return 2;
-    }
-
     using namespace Module1;
     Tally tally;
     Services &services = CurrentServices();
     const std::string reason = services.unavailableReason();
     tally.check(reason.empty(), "the platform services are unavailable: " + reason);
+    tally.check(PlacePointer(X, Y), "SetCursorPos" + point(X, Y) + " failed");
 
-    // What one tick of screen mode does, once.
-    const int read = GetCursorPos(MousePos);
-    tally.check(read != 0, "GetCursorPos returned 0: the pointer cannot be read");
-    tally.check(MousePos.x == expected.x && MousePos.y == expected.y,
-        "GetCursorPos gave the pointer at " + point(MousePos.x, MousePos.y) + ", expected "
-            + point(expected.x, expected.y));
-
-    hWndDesk = GetDesktopWindow();
-    const Handle desktop = ToHandle(hWndDesk);
+    // The capture control asks which application window the pointer is over and starts only over the
+    // desktop or over Zumeko's own window, so the bare screen must read as the desktop window itself.
+    const Handle desktop = StoreDesktopWindow();
     tally.check(desktop != 0, "GetDesktopWindow returned 0");
+    const Handle bare = services.pointedWindow();
+    tally.check(bare == desktop,
+        "over the bare screen, pointedWindow() gave " + std::to_string(bare)
+            + ", expected the desktop window " + std::to_string(desktop));
 
-    hDCDesk = GetWindowDC(desktop);
-    tally.check(ToHandle(hDCDesk) != 0, "GetWindowDC(desktop) returned 0");
-    tally.check(services.liveContexts() == 1,
-        "with one desktop context held, liveContexts() is " + std::to_string(services.liveContexts())
-            + ", expected 1");
+    const PointerWindow window(X, Y, Color);
+    tally.check(window.top() != 0 && window.child() != 0, "no window could be made under the pointer");
+    // What the pointer is over is the child; its application's window is the top-level one.
+    const Handle pointed = services.pointedWindow();
+    tally.check(pointed == window.top(),
+        "over a child window, pointedWindow() gave " + std::to_string(pointed)
+            + ", expected its top-level window " + std::to_string(window.top()) + " (the child is "
+            + std::to_string(window.child()) + ")");
 
-    const std::int32_t color = GetPixel(ToHandle(hDCDesk), MousePos.x, MousePos.y);
-    tally.check(color == expected.screenColor,
-        "GetPixel at the pointer gave " + hex32(color) + ", expected " + hex32(expected.screenColor)
-            + " (0x00BBGGRR for " + expected.code + ")");
+    // One tick of screen mode, through the program's own steps, once the window has painted.
+    std::int32_t color = NoColor;
+    window.pumpUntil([&] {
+        if (ReadMousePos() == 0)
+            return false;
+        color = SampleAtMousePos();
+        return color == Color;
+    });
+    tally.check(MousePos.x == X && MousePos.y == Y,
+        "GetCursorPos gave the pointer at " + point(MousePos.x, MousePos.y) + ", expected " + point(X, Y));
+    tally.check(color == Color,
+        "the pixel at the pointer is " + hex32(color) + ", expected " + hex32(Color) + " (0x00BBGGRR for "
+            + Code + ")");
     const std::string code
         = printable(colorcode::ColorcodeFromScreenColor(static_cast<std::uint32_t>(color)));
-    tally.check(code == expected.code,
-        "the colour code of the pixel at the pointer is " + code + ", expected " + expected.code);
-
+    tally.check(
+        code == Code, "the colour code of the pixel at the pointer is " + code + ", expected " + Code);
+    tally.check(ToHandle(hDCDesk) != 0 && services.liveContexts() == 1,
+        "after one sample, " + std::to_string(services.liveContexts()) + " contexts are held, expected 1");
     for (const auto &[x, y] : { CursorPoint { -1, -1 }, CursorPoint { 100000, 100000 } }) {
         const std::int32_t outside = GetPixel(ToHandle(hDCDesk), x, y);
         tally.check(outside == NoColor,
             "GetPixel off the screen at " + point(x, y) + " gave " + hex32(outside) + ", expected -1");
     }
 
-    const int released = ReleaseDC(desktop, ToHandle(hDCDesk));
-    tally.check(released != 0, "ReleaseDC(desktop, hDCDesk) returned 0");
-    tally.check(services.liveContexts() == 0,
-        "after ReleaseDC, liveContexts() is " + std::to_string(services.liveContexts()) + ", expected 0");
-    hDCDesk.reset(); // already given back: the first tick below must not give it back again
-
     // Sampling runs every 10 ms for as long as the user likes: each tick gives back the previous tick's
     // context before it takes a new one, and closing the window gives back the last.
-    int noPointer = 0, noContext = 0, failedReleases = 0, wrongColors = 0, heldTooMany = 0;
+    int noPointer = 0, wrongColors = 0, heldTooMany = 0;
     std::int32_t firstWrong = 0;
     std::unordered_set<Handle> contexts;
     for (int tick = 0; tick < Ticks; ++tick) {
-        if (GetCursorPos(MousePos) == 0) {
+        if (ReadMousePos() == 0) {
             ++noPointer;
             continue;
         }
-        hWndDesk = GetDesktopWindow();
-        const Handle window = ToHandle(hWndDesk);
-        if (ToHandle(hDCDesk) != 0 && ReleaseDC(window, ToHandle(hDCDesk)) == 0)
-            ++failedReleases;
-        hDCDesk = GetWindowDC(window);
-        if (ToHandle(hDCDesk) == 0)
-            ++noContext;
-        else
-            contexts.insert(ToHandle(hDCDesk));
-        const std::int32_t sampled = GetPixel(ToHandle(hDCDesk), MousePos.x, MousePos.y);
-        if (sampled != expected.screenColor && wrongColors++ == 0)
+        const std::int32_t sampled = SampleAtMousePos();
+        contexts.insert(ToHandle(hDCDesk));
+        if (sampled != Color && wrongColors++ == 0)
             firstWrong = sampled;
-        if (services.liveContexts() > 1)
+        if (services.liveContexts() != 1)
             ++heldTooMany;
     }
     const std::string ticks = " in " + std::to_string(Ticks) + " ticks";
     tally.check(noPointer == 0, "GetCursorPos returned 0 " + std::to_string(noPointer) + " times" + ticks);
-    tally.check(noContext == 0, "GetWindowDC returned 0 " + std::to_string(noContext) + " times" + ticks);
-    tally.check(
-        failedReleases == 0, "ReleaseDC returned 0 " + std::to_string(failedReleases) + " times" + ticks);
     tally.check(wrongColors == 0,
-        "GetPixel gave a colour other than " + hex32(expected.screenColor) + " " + std::to_string(wrongColors)
-            + " times" + ticks + " (first " + hex32(firstWrong) + ")");
-    tally.check(contexts.size() <= MostDistinctContexts,
-        std::to_string(contexts.size()) + " different contexts were handed out" + ticks
-            + ", expected at most " + std::to_string(MostDistinctContexts)
-            + ": released contexts are not coming back");
+        "the pixel was other than " + hex32(Color) + " " + std::to_string(wrongColors) + " times" + ticks
+            + " (first " + hex32(firstWrong) + ")");
+    tally.check(contexts.size() <= MostDistinctContexts && !contexts.contains(0),
+        std::to_string(contexts.size()) + " different contexts (0 among them: "
+            + (contexts.contains(0) ? "yes" : "no") + ") were handed out" + ticks + ", expected at most "
+            + std::to_string(MostDistinctContexts) + ": released contexts are not coming back");
     tally.check(heldTooMany == 0,
-        "more than one desktop context was held after " + std::to_string(heldTooMany) + " of "
+        "other than one desktop context was held after " + std::to_string(heldTooMany) + " of "
             + std::to_string(Ticks) + " ticks");
-
-    tally.check(
-        ReleaseDC(ToHandle(hWndDesk), ToHandle(hDCDesk)) != 0, "the last tick's ReleaseDC returned 0");
+    ReleaseDesktopDC();
     tally.check(services.liveContexts() == 0,
-        "after " + std::to_string(Ticks) + " ticks and the last release, liveContexts() is "
-            + std::to_string(services.liveContexts()) + ", expected 0");
-
-    // The capture control asks which application window the pointer is over and starts only over the
-    // desktop or over Zumeko's own window, so the bare screen must read as the desktop window itself and a
-    // child control as the top-level window that holds it.
-    const Handle bare = services.pointedWindow();
-    tally.check(bare == desktop,
-        "over the bare screen, pointedWindow() gave " + std::to_string(bare)
-            + ", expected the desktop window " + std::to_string(desktop));
-    {
-        const PointerWindow window(MousePos.x, MousePos.y);
-        tally.check(window.top() != 0 && window.child() != 0, "no window could be made under the pointer");
-        const Handle pointed = services.pointedWindow();
-        tally.check(pointed == window.top(),
-            "over a child window, pointedWindow() gave " + std::to_string(pointed)
-                + ", expected its top-level window " + std::to_string(window.top()) + " (the child is "
-                + std::to_string(window.child()) + ")");
-    }
-
+        "after the last release, liveContexts() is " + std::to_string(services.liveContexts())
+            + ", expected 0");
     return tally.finish();
 }

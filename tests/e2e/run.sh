@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# with-xvfb.sh COMMAND [ARGS...]: runs COMMAND on a private X server and exits with its status.
+# run.sh COMMAND [ARGS...]: runs COMMAND on a private X server and exits with its status.
 set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"

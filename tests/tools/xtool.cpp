@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: MIT
+// What the end-to-end scripts need that xdotool cannot do:
+//   xtool points                    the layouts' click points in pixels at scale 1, as shell assignments
+//   xtool close WINDOW-ID           asks a window to close as a window manager's close button does
+//   xtool window WxH+X+Y RRGGBB     a plain window of one colour that reports, a line each, "ready ID"
+//                                   once painted, "press BUTTON", and "enter ungrab" when another
+//                                   client's pointer grab over it has ended
+#include "frminfolayout.h"
+#include "frmmainlayout.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// The middle of a control, or a point `offset` pixels in from its left edge for a box or a round mark.
+void point(const char *name, Forms::Place place, Forms::Place parent = {}, int offset = -1)
+{
+    const QRect r
+        = Forms::ToPixels({ parent.left + place.left, parent.top + place.top, place.width, place.height });
+    std::printf("%s=(%d %d)\n", name, offset < 0 ? r.center().x() : r.left() + offset, r.center().y());
+}
+
+xcb_atom_t atom(xcb_connection_t *c, const char *name)
+{
+    auto *reply
+        = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t result = reply != nullptr ? reply->atom : xcb_atom_t {};
+    std::free(reply);
+    return result;
+}
+
+int close(xcb_connection_t *c, xcb_window_t window)
+{
+    xcb_client_message_event_t message {};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = atom(c, "WM_PROTOCOLS");
+    message.data.data32[0] = atom(c, "WM_DELETE_WINDOW");
+    xcb_generic_error_t *error = xcb_request_check(c,
+        xcb_send_event_checked(
+            c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message)));
+    std::free(error);
+    return error != nullptr ? 1 : 0;
+}
+
+int window(xcb_connection_t *c, const char *geometry, const char *color)
+{
+    std::uint16_t width = 0, height = 0;
+    std::int16_t x = 0, y = 0;
+    unsigned rgb = 0;
+    if (std::sscanf(geometry, "%hux%hu+%hd+%hd", &width, &height, &x, &y) != 4
+        || std::sscanf(color, "%6x", &rgb) != 1)
+        return 2;
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    // At depth 16 the RGB value is not the pixel: the server picks it. Eight bits widen to sixteen by 257.
+    const auto wide = [rgb](unsigned shift) { return std::uint16_t((rgb >> shift & 0xFF) * 257); };
+    auto *colour = xcb_alloc_color_reply(
+        c, xcb_alloc_color(c, screen->default_colormap, wide(16), wide(8), wide(0)), nullptr);
+    if (colour == nullptr)
+        return 1;
+    // Override-redirect: exactly where asked, and no window manager moves or frames it.
+    const std::uint32_t values[] = { colour->pixel, 1,
+        XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_ENTER_WINDOW };
+    std::free(colour);
+    const xcb_window_t id = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, id, screen->root, x, y, width, height, 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+        XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    xcb_map_window(c, id);
+    xcb_flush(c);
+    bool ready = false;
+    while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
+        const int type = event->response_type & 0x7f;
+        // Only a mapped window is exposed, and its background is painted by the time the server says so.
+        if (type == XCB_EXPOSE && !ready && (ready = true))
+            std::printf("ready %u\n", id);
+        if (type == XCB_BUTTON_PRESS)
+            std::printf(
+                "press %u\n", unsigned { reinterpret_cast<xcb_button_press_event_t *>(event)->detail });
+        if (type == XCB_ENTER_NOTIFY
+            && reinterpret_cast<xcb_enter_notify_event_t *>(event)->mode == XCB_NOTIFY_MODE_UNGRAB)
+            std::puts("enter ungrab");
+        std::free(event);
+        std::fflush(stdout); // the test reads the output while this runs
+    }
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "points") {
+        namespace M = FrmMainLayout;
+        namespace I = FrmInfoLayout;
+        std::printf("CLIENT=(%d %d)\nABOUT=(%d %d)\n", Forms::Pixels(M::ClientWidth),
+            Forms::Pixels(M::ClientHeight), Forms::Pixels(I::ClientWidth), Forms::Pixels(I::ClientHeight));
+        point("COPY", M::CmdCopy);
+        point("QUIT", M::CmdQuit);
+        point("SWATCH", M::LblGetcolor);
+        point("OPTION1", M::Option1, M::Frame1, 8);
+        point("OPTION2", M::Option2, M::Frame1, 8);
+        point("FONT_TAG", M::ChkFonttag, M::Frame2, 8);
+        point("ABOUT_OK", I::CmdOK);
+        point("ABOUT_URL", I::LblUrl, {}, 10);
+        return 0;
+    }
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    int status = 2;
+    if (xcb_connection_has_error(c) == 0 && command == "close" && argc == 3)
+        status = close(c, xcb_window_t(std::strtoul(argv[2], nullptr, 0)));
+    else if (xcb_connection_has_error(c) == 0 && command == "window" && argc == 4)
+        status = window(c, argv[2], argv[3]);
+    if (status == 2)
+        std::fprintf(
+            stderr, "usage: xtool points | close WINDOW-ID | window WxH+X+Y RRGGBB, with DISPLAY set\n");
+    xcb_disconnect(c);
+    return status;
+}
