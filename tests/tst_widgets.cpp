@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
@@ -49,8 +50,7 @@ class TestWidgets : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_runtime.isValid()); // never the user's own runtime folder, so never their Zumeko's lock
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+        QVERIFY(m_runtime.isValid()); // never the user's own folder, so never their Zumeko's lock
         Forms::SetMessageHook([this](const QString &text) {
             m_messages << text;
             if (m_duringMessage)
@@ -61,6 +61,7 @@ private Q_SLOTS:
     {
         m_fake = &Module1::InstallFakeServices();
         m_fake->pointer = { 120, 45 };
+        m_fake->folder = m_runtime.path().toStdString();
         m_fake->screen = [](std::int32_t, std::int32_t) { return Sampled; };
         Module1::hWndDesk.reset();
         Module1::hDCDesk.reset();
@@ -77,30 +78,41 @@ private Q_SLOTS:
         Forms::SetClipboardWriter({});
     }
 
-    void startsOnceForEachUser()
+    void startsOnceForEachUserAndDisplay()
     {
         QCOMPARE(channelLabels(), QStringList({ dec(0), u"00"_s, dec(0), u"00"_s, dec(0), u"00"_s }));
         QCOMPARE(code(), u"#000000"_s);
         QCOMPARE(swatch(), 0);
-        QVERIFY(!Forms::PrevInstance()); // the lock is this copy's own
-
         Forms::ReleaseInstanceLock();
-        QLockFile running(m_runtime.filePath(u"zumeko.lock"_s));
+        const QString lockFile = m_runtime.filePath(u"zumeko-_3A9.lock"_s); // the display ":9"
+        QLockFile running(lockFile);
         QVERIFY(running.tryLock(0));
         FrmMain second;
         QVERIFY(!second.Form_Load());
         QCOMPARE(m_messages, QStringList { u"既に起動しています。二重起動はできません"_s });
         QVERIFY(find(&second, u"LblColorcode"_s)->text().isEmpty()); // nothing was initialised
+        m_fake->display = ":10";
+        QVERIFY(second.Form_Load()); // on another display, another copy
+        QVERIFY(!Forms::PrevInstance(m_runtime.path(), u":9"_s)); // asked again, this copy holds its own
+        Forms::ReleaseInstanceLock();
         running.unlock();
 
-        // A copy that was killed leaves its lock file behind; the next start is not refused for it.
+        // A copy that was killed leaves its lock file behind: the next start is not refused for it, nor
+        // for a lock that names this very process, which a copy long gone had when numbers came round.
         const pid_t child = fork();
         if (child == 0)
-            _exit(QLockFile(m_runtime.filePath(u"zumeko.lock"_s)).tryLock(0) ? 0 : 1); // no destructor runs
+            _exit(QLockFile(lockFile).tryLock(0) ? 0 : 1); // no destructor runs
         int status = 0;
         QCOMPARE(waitpid(child, &status, 0), child);
         QCOMPARE(WEXITSTATUS(status), 0);
-        QVERIFY(!Forms::PrevInstance());
+        QVERIFY(!Forms::PrevInstance(m_runtime.path(), u":9"_s));
+        Forms::ReleaseInstanceLock();
+        QFile leftover(lockFile);
+        QVERIFY(leftover.open(QFile::WriteOnly));
+        leftover.write(QByteArray::number(QCoreApplication::applicationPid()) + "\ntst_widgets\n"
+            + QSysInfo::machineHostName().toUtf8() + '\n');
+        leftover.close();
+        QVERIFY(!Forms::PrevInstance(m_runtime.path(), u":9"_s));
     }
 
     void keysMoveTheFocusedBar()
@@ -290,7 +302,6 @@ private Q_SLOTS:
         int readsUnderMessage = -1;
         m_duringMessage = [this, &readsUnderMessage] {
             const int reads = m_fake->cursorReads;
-            QVERIFY(!capture()->isArmed()); // so that the message's OK can be clicked
             m_window->Timer1_Timer(); // ticks keep falling due while the message is open
             readsUnderMessage = m_fake->cursorReads - reads;
         };
@@ -298,7 +309,7 @@ private Q_SLOTS:
             m_window->Timer1_Timer();
         QCOMPARE(m_messages, QStringList { u"マウス位置取得に失敗しました。"_s }); // told once for the run
         QCOMPARE(readsUnderMessage, 0);
-        QVERIFY(capture()->isArmed() && timer()->isActive()); // re-armed once the message is gone
+        QVERIFY(capture()->isArmed() && timer()->isActive());
 
         m_fake->pointerReadable = true;
         m_window->Timer1_Timer();
@@ -306,8 +317,7 @@ private Q_SLOTS:
         m_duringMessage = [] { throw std::runtime_error("the message box failed"); };
         m_window->Timer1_Timer();
         QCOMPARE(m_messages.size(), 2); // a new run after a read that worked
-        // Whatever became of the message, sampling and the capture go on.
-        QVERIFY(capture()->isArmed());
+        // Whatever became of the message, sampling goes on.
         m_fake->pointerReadable = true;
         m_fake->screen = [](std::int32_t, std::int32_t) { return 0x123456; };
         m_window->Timer1_Timer();
@@ -328,6 +338,7 @@ private Q_SLOTS:
         QTimer::singleShot(0, this, [this] {
             auto *box = qobject_cast<FrmInfo *>(QApplication::activeModalWidget());
             QVERIFY(box);
+            const auto close = qScopeGuard([box] { box->close(); }); // also when a check fails
             QCOMPARE(box->geometry().center(), m_window->geometry().center());
             QCOMPARE(box->size(), QSize(333, 132));
             const QImage shown = box->grab().toImage();
@@ -343,6 +354,7 @@ private Q_SLOTS:
             // The hand: black outline, white finger, grey shade, dark-blue cuff; its fingertip the hot spot.
             QCOMPARE(url->cursor().hotSpot(), QPoint(12, 1));
             const QImage hand = url->cursor().pixmap().toImage();
+            QCOMPARE(hand.size(), QSize(32, 32));
             for (const auto &[x, y, rgb] : { std::tuple { 12, 1, 0xFF000000u }, { 12, 2, 0xFFFFFFFFu },
                      { 22, 15, 0xFF808080u }, { 13, 20, 0xFF000080u }, { 0, 0, 0u } })
                 QCOMPARE(hand.pixel(x, y), QRgb(rgb));
@@ -351,6 +363,7 @@ private Q_SLOTS:
             checkShellCalls("https://zumeko.example/"); // the left button only, on the press
             QVERIFY(box->isVisible()); // the box stays open behind the browser
             find<QPushButton>(box, u"CmdOK"_s)->click();
+            QVERIFY(!box->isVisible());
         });
         m_window->MenuInfo_Click();
         QVERIFY(!QApplication::activeModalWidget());

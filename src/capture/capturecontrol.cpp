@@ -1,25 +1,41 @@
 // SPDX-License-Identifier: MIT
 #include "capturecontrol.h"
 
+#include "pointergrab.h"
+
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
+namespace {
+// Often enough that a click soon after the window comes back, or after another program's grab has ended,
+// is caught; rarely enough to cost nothing.
+constexpr int RecheckInterval = 100; // milliseconds
+} // namespace
+
 CaptureControl::CaptureControl(QWidget *parent)
     : QWidget(parent)
+    , m_grab(std::make_unique<PointerGrab>(*this))
 {
     setFocusPolicy(Qt::NoFocus);
+    m_recheck.setInterval(RecheckInterval);
+    connect(&m_recheck, &QTimer::timeout, this, &CaptureControl::holdPointer);
+    // The window tells when a modal box blocks it, when it is shown again and when its state changes.
+    if (parent != nullptr)
+        window()->installEventFilter(this);
 }
+
+CaptureControl::~CaptureControl() = default;
 
 void CaptureControl::StartCapture()
 {
     if (m_armed)
         return;
-    // A pointer grab: every press on the screen comes here and to no window underneath, and moves are
-    // reported even with no button down.
     m_armed = true;
-    setMouseTracking(true);
-    grabMouse(Qt::CrossCursor);
+    setMouseTracking(true); // moves are reported even with no button down
+    m_recheck.start();
+    holdPointer();
 }
 
 void CaptureControl::CancelCapture()
@@ -27,17 +43,64 @@ void CaptureControl::CancelCapture()
     if (!m_armed)
         return;
     m_armed = false;
-    releaseMouse();
+    m_recheck.stop();
+    m_grab->release();
     setMouseTracking(false);
+}
+
+bool CaptureControl::holdsPointer() const
+{
+    return m_armed && m_grab->held();
+}
+
+void CaptureControl::holdPointer()
+{
+    if (!m_armed)
+        return;
+    // Under a modal box of ours the pointer is the box's, or its buttons could not be clicked.
+    if (QApplication::activeModalWidget() != nullptr)
+        m_grab->release();
+    else
+        m_grab->take();
+}
+
+bool CaptureControl::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::WindowBlocked:
+    case QEvent::WindowUnblocked:
+    case QEvent::Show:
+    case QEvent::WindowStateChange:
+        // Queued: the box is not yet the active modal widget when its window blocks ours.
+        QMetaObject::invokeMethod(this, &CaptureControl::holdPointer, Qt::QueuedConnection);
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CaptureControl::pointerMoved()
+{
+    if (m_armed)
+        Q_EMIT Point(Module1::CurrentServices().pointedWindow());
+}
+
+void CaptureControl::pointerPressed()
+{
+    if (!m_armed)
+        return;
+    const Module1::Handle captured = Module1::CurrentServices().pointedWindow();
+    CancelCapture();
+    Q_EMIT Capture(captured);
 }
 
 void CaptureControl::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!m_armed) {
+    if (m_armed)
+        pointerMoved();
+    else
         QWidget::mouseMoveEvent(event);
-        return;
-    }
-    Q_EMIT Point(Module1::CurrentServices().pointedWindow());
 }
 
 void CaptureControl::mousePressEvent(QMouseEvent *event)
@@ -47,9 +110,7 @@ void CaptureControl::mousePressEvent(QMouseEvent *event)
         return;
     }
     event->accept();
-    const Module1::Handle captured = Module1::CurrentServices().pointedWindow();
-    CancelCapture();
-    Q_EMIT Capture(captured);
+    pointerPressed();
 }
 
 void CaptureControl::paintEvent(QPaintEvent *)

@@ -63,18 +63,25 @@ void SetMessageHook(MessageHook hook)
     messageHook() = std::move(hook);
 }
 
-bool PrevInstance()
+bool PrevInstance(const QString &folder, const QString &display)
 {
     auto &held = instanceLock();
     if (held)
         return false; // the lock is ours: this is the first copy
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
+    const QString base
+        = folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) : folder;
+    if (base.isEmpty() || !QDir().mkpath(base))
         return false;
-    auto lock = std::make_unique<QLockFile>(folder + u"/zumeko.lock"_s);
+    // One lock a display, and a name that is a plain file name whatever the display is called.
+    const QString name = QString::fromLatin1(display.toUtf8().toPercentEncoding().replace('%', '_'));
+    auto lock = std::make_unique<QLockFile>(base + u"/zumeko-"_s + name + u".lock"_s);
     // A lock is stale only when the copy that took it is gone, never because it is old: then a copy that
-    // was killed frees the way at once, and a long-running one is never taken for dead.
+    // was killed frees the way at once, and a long-running one is never taken for dead. A lock that names
+    // this very process was left by another that had its number before (process numbers come round).
     lock->setStaleLockTime(0);
+    qint64 pid = 0;
+    if (lock->getLockInfo(&pid, nullptr, nullptr) && pid == QCoreApplication::applicationPid())
+        lock->removeStaleLockFile();
     if (lock->tryLock(0)) {
         held = std::move(lock);
         return false;

@@ -24,10 +24,11 @@ void MsgBox(const QString &text, QWidget *parent = nullptr);
 using MessageHook = std::function<void(const QString &text)>;
 void SetMessageHook(MessageHook hook);
 
-// True when another copy of Zumeko already runs for this user. The first call that finds none takes the
-// per-user lock and holds it until the process ends; a copy that died leaves no lock that counts.
-// A runtime folder that cannot be used never blocks the start.
-bool PrevInstance();
+// True when another copy of Zumeko already runs for this user on this display. The first call that finds
+// none takes the lock in `folder` (a folder of this user's alone; empty: the local application data) and
+// holds it until the process ends; a copy that died leaves no lock that counts. A folder that cannot be
+// used never blocks the start.
+bool PrevInstance(const QString &folder, const QString &display);
 void ReleaseInstanceLock(); // gives the lock back early; tests use it between cases
 
 // File lookup by name (wildcards allowed) in the current directory, with the attribute mask 0: plain,

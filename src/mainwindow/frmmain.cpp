@@ -173,7 +173,9 @@ void FrmMain::setTabOrder()
 
 bool FrmMain::Form_Load()
 {
-    if (Forms::PrevInstance()) {
+    Module1::Services &services = Module1::CurrentServices();
+    if (Forms::PrevInstance(QString::fromStdString(services.instanceFolder()),
+            QString::fromStdString(services.displayName()))) {
         Forms::MsgBox(u"既に起動しています。二重起動はできません"_s);
         return false;
     }
@@ -355,15 +357,9 @@ void FrmMain::ReportPointerFailure()
 {
     m_pointerFailureReported = true;
     m_pointerMessageOpen = true;
-    // The armed capture holds the pointer, so the message's OK could not be clicked under it.
-    const bool armed = Capture1->isArmed();
-    Capture1->CancelCapture();
-    // However the message ends, even by a throw, sampling and the capture go on afterwards.
-    const auto restore = qScopeGuard([this, armed] {
-        m_pointerMessageOpen = false;
-        if (armed && Timer1->isActive())
-            Capture1->StartCapture();
-    });
+    // However the message ends, even by a throw, sampling goes on afterwards; the capture lets go of the
+    // pointer while the box is open and takes it again after, by itself.
+    const auto reopen = qScopeGuard([this] { m_pointerMessageOpen = false; });
     Forms::MsgBox(u"マウス位置取得に失敗しました。"_s, this);
 }
 

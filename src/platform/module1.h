@@ -49,6 +49,12 @@ public:
         = 0;
     virtual std::size_t liveContexts() const = 0; // device contexts handed out and not yet released
 
+    // Where this user's copies of Zumeko see each other: a folder that only this user can write to, found
+    // without asking the environment (empty: the forms runtime's own choice), and the display or session
+    // this copy shows on (empty when it cannot be told).
+    virtual std::string instanceFolder() { return {}; }
+    virtual std::string displayName() { return {}; }
+
     // The top-level application window under the pointer: under a window manager the client window, not
     // its frame; the desktop window when the pointer is over no window; 0 when it cannot be told.
     virtual Handle pointedWindow() = 0;

@@ -30,6 +30,8 @@ public:
     bool contextsAvailable = true;
     std::intptr_t shellResult = 42;
     Handle pointed = Desktop;
+    std::string folder; // where copies see each other
+    std::string display = ":9";
 
     // What the program did.
     int cursorReads = 0;
@@ -46,6 +48,8 @@ public:
         const char *directory, int showCommand) override;
     std::size_t liveContexts() const override { return m_contexts.size(); }
     Handle pointedWindow() override { return pointed; }
+    std::string instanceFolder() override { return folder; }
+    std::string displayName() override { return display; }
 
 private:
     Handle m_lastContext = 0x4000;

@@ -2,6 +2,7 @@
 // The Windows backend: the real user32, gdi32 and shell32 calls.
 #include "module1.h"
 
+#include <string>
 #include <unordered_map>
 
 #define WIN32_LEAN_AND_MEAN
@@ -64,6 +65,14 @@ namespace {
         {
             return reinterpret_cast<std::intptr_t>(
                 ::ShellExecuteA(toWindow(owner), operation, file, parameters, directory, showCommand));
+        }
+
+        // A user may be signed in to several sessions at once, each with its own desktop.
+        std::string displayName() override
+        {
+            DWORD session = 0;
+            return ::ProcessIdToSessionId(::GetCurrentProcessId(), &session) ? "session " + std::to_string(session)
+                                                                               : std::string();
         }
 
         std::size_t liveContexts() const override

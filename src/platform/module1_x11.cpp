@@ -15,6 +15,9 @@
 #include <limits>
 #include <unordered_map>
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace Module1 {
@@ -32,11 +35,26 @@ namespace {
         return v >= std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
     }
 
+    // A folder owned by this user alone, and no link: one that another user made cannot hold our lock.
+    bool isPrivateFolder(const std::string &path)
+    {
+        struct stat info {};
+        return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid()
+            && (info.st_mode & 077) == 0;
+    }
+
     class X11Services final : public Services {
     public:
         X11Services()
         {
             int screenNumber = 0;
+            // The same display however DISPLAY spells it (":0", ":0.1", "unix:0"): host and number.
+            char *host = nullptr;
+            int display = 0;
+            if (xcb_parse_display(nullptr, &host, &display, nullptr) != 0) {
+                m_display = std::string(std::strcmp(host, "unix") == 0 ? "" : host) + ':' + std::to_string(display);
+                std::free(host);
+            }
             m_connection = xcb_connect(nullptr, &screenNumber);
             if (xcb_connection_has_error(m_connection))
                 return;
@@ -64,6 +82,18 @@ namespace {
                 return "no X display: DISPLAY is not set (Zumeko needs an X11 session or XWayland)";
             return std::string("cannot open the X display \"") + display + "\"";
         }
+
+        // The session's runtime folder, whatever XDG_RUNTIME_DIR says (it is unset in some shells), and the
+        // home folder's cache where there is none.
+        std::string instanceFolder() override
+        {
+            const std::string runtime = "/run/user/" + std::to_string(getuid());
+            if (isPrivateFolder(runtime))
+                return runtime;
+            const passwd *user = getpwuid(getuid());
+            return user != nullptr ? std::string(user->pw_dir) + "/.cache" : std::string();
+        }
+        std::string displayName() override { return m_display; }
 
         // In a Wayland session Qt would pick its Wayland plugin, whose windows an X11 reader cannot see.
         const char *guiPlatform() const override { return "xcb"; }
@@ -229,6 +259,7 @@ namespace {
         }
 
         xcb_connection_t *m_connection = nullptr;
+        std::string m_display;
         xcb_window_t m_root = 0;
         PixelFormat m_format;
         bool m_usable = false;
