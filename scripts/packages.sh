@@ -7,7 +7,7 @@ TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps x11-utils imagemagi
 # The Windows build and its check: MinGW-w64's posix-thread compilers for both widths, the 64-bit Wine,
 # and an X server with a coloured root and a placed pointer for the probe to read.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
-    x11-xserver-utils)
+    x11-xserver-utils xclip imagemagick nsis unzip binutils)
 # Qt for Windows, cross-built from Debian's source: the 64-bit compiler, the host Qt whose tools it
 # borrows, and dpkg-source to unpack the source with Debian's patches.
 QT_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev dpkg-dev xz-utils)

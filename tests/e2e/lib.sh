@@ -51,20 +51,29 @@ start_xvfb()
         QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING QT_FONT_DPI
 }
 
-# start_wine: sets WINE and a WINEPREFIX made once and kept outside the clone, beside Qt for Windows.
+# start_wine: sets WINE and a WINEPREFIX made once and kept outside the clone, beside Qt for Windows. It
+# has what a Windows machine has and Wine without its own fonts and browser engine lacks: a sans-serif
+# dialog font, and .html files opened by the browser (here the desktop's opener).
+WINE_SETUP='REGEDIT4
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"MS Shell Dlg"="DejaVu Sans"
+"Tahoma"="DejaVu Sans"
+[HKEY_CLASSES_ROOT\.html]
+@="htmlfile"'
 start_wine()
 {
     WINE="$(dpkg -L wine64 | grep -x '.*/wine/wine64')" || fail "the wine64 package has no wine64 loader"
     WINESERVER="${WINE%/*}/wineserver64"
     local cache="${ZUMEKO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zumeko}"
-    export WINEPREFIX="$cache/wine-$(dpkg-query -W -f='${Version}' wine64)" WINEDEBUG=-all \
-        WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX="$cache/wine-$(dpkg-query -W -f='${Version}' wine64)-$(sha256sum <<<"$WINE_SETUP" | cut -c1-8)" \
+        WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     mkdir -p "$cache"
     [ -f "$WINEPREFIX/.zumeko-ready" ] || (
         flock 9
         [ -f "$WINEPREFIX/.zumeko-ready" ] && exit 0
         rm -rf "$WINEPREFIX"
-        timeout 300 "$WINE" wineboot -i && "$WINESERVER" -w && touch "$WINEPREFIX/.zumeko-ready"
+        timeout 300 "$WINE" wineboot -i && printf '%s\n' "$WINE_SETUP" >"$E2E_TMP/setup.reg" \
+            && "$WINE" regedit /S "Z:${E2E_TMP//\//\\}\\setup.reg" && "$WINESERVER" -w && touch "$WINEPREFIX/.zumeko-ready"
     ) 9>"$cache/wine.lock" >"$E2E_TMP/wineboot.log" 2>&1 || fail "Wine could not make its prefix (wineboot -i)"
 }
 
