@@ -11,12 +11,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontInfo>
+#include <QFontMetricsF>
+#include <QGroupBox>
 #include <QLockFile>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QStyleOptionButton>
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -136,36 +139,95 @@ private Q_SLOTS:
     void mouseOnTheBars()
     {
         showActive();
-        QScrollBar *g = bar('G'), *b = bar('B');
-        QTest::mouseClick(g, Qt::LeftButton, {}, part(g, QStyle::SC_ScrollBarAddLine));
-        QTest::mouseClick(g, Qt::LeftButton, {}, part(g, QStyle::SC_ScrollBarAddPage));
-        QTest::mouseClick(g, Qt::LeftButton, {}, part(g, QStyle::SC_ScrollBarSubLine));
-        QCOMPARE(code(), u"#000100"_s); // each click a step of one
+        QScrollBar *g = bar('G');
+        for (const auto &[button, where] :
+            std::initializer_list<std::pair<Qt::MouseButton, QStyle::SubControl>> {
+                { Qt::LeftButton, QStyle::SC_ScrollBarAddLine },
+                { Qt::LeftButton, QStyle::SC_ScrollBarAddPage },
+                { Qt::LeftButton, QStyle::SC_ScrollBarSubLine },
+                { Qt::MiddleButton, QStyle::SC_ScrollBarAddPage },
+                { Qt::RightButton, QStyle::SC_ScrollBarAddPage } })
+            QTest::mouseClick(g, button, {}, part(g, where));
+        // Each left click a step of one; Qt's middle click in the trough would jump to the pointer.
+        QCOMPARE(code(), u"#000100"_s);
         QCOMPARE(QApplication::focusWidget(), g); // a click gives the bar the keyboard, as natively
-        const QPoint thumb = part(b, QStyle::SC_ScrollBarSlider), dragged = thumb + QPoint(b->width() / 2, 0);
-        QTest::mousePress(b, Qt::LeftButton, {}, thumb);
-        QTest::mouseMove(b, dragged);
-        QVERIFY(b->isSliderDown() && b->value() > 100);
-        QCOMPARE(code(), u"#0001"_s + hex(b->value())); // before the button is released
-        QTest::mouseRelease(b, Qt::LeftButton, {}, dragged);
+        const QImage drawn = g->grab().toImage();
+        QVERIFY(drawn.pixel(g->width() / 2, 3) != drawn.pixel(3, 3));
+        for (const char c : { 'R', 'G', 'B' }) {
+            QScrollBar *b = bar(c);
+            const QPoint thumb = part(b, QStyle::SC_ScrollBarSlider),
+                         dragged = thumb + QPoint(b->width() / 2, 0);
+            QTest::mousePress(b, Qt::LeftButton, {}, thumb);
+            QTest::mouseMove(b, dragged);
+            QVERIFY(b->isSliderDown() && b->value() > 100);
+            QCOMPARE(code().mid(c == 'R' ? 1 : c == 'G' ? 3 : 5, 2), hex(b->value())); // before the release
+            QTest::mouseRelease(b, Qt::LeftButton, {}, dragged);
+        }
         // The code is read off the hexadecimal labels, while the swatch follows the bars.
         find(m_window.get(), u"Lbl_R(1)"_s)->setText(u"7F"_s);
-        g->setValue(2);
-        QCOMPARE(code(), u"#7F02"_s + hex(b->value()));
-        QCOMPARE(swatch(), ScreenColor(0, 2, b->value()));
+        bar('G')->setValue(2);
+        QCOMPARE(code(), u"#7F02"_s + hex(bar('B')->value()));
+        QCOMPARE(swatch(), ScreenColor(bar('R')->value(), 2, bar('B')->value()));
     }
 
-    void tabOrder()
+    // Fixed fault: Enter did nothing on a focused button, which natively it presses.
+    void keyboardOnly()
     {
         showActive();
         QStringList visited { QApplication::focusWidget()->objectName() };
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // does nothing but on a button
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
         QCOMPARE(visited,
             QStringList({ u"HScroll_R"_s, u"HScroll_G"_s, u"HScroll_B"_s, u"Option1"_s, u"CmdCopy"_s,
-                u"ChkFonttag"_s, u"CmdQuit"_s, u"HScroll_R"_s }));
+                u"ChkFonttag"_s, u"CmdQuit"_s }));
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"#000000"_s); // Enter on Copy
+        QVERIFY(m_window->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        QVERIFY(!m_window->isVisible()); // Enter on Quit
+    }
+
+    // Fixed fault: texts were clipped; the decimal labels lost their colon from 100 up. Every text each
+    // control can show fits it whole (run again at scale 1.5, as on a 144 dpi screen).
+    void textsAreShownWhole()
+    {
+        FrmInfo about;
+        for (QWidget *control : m_window->findChildren<QWidget *>() + about.findChildren<QWidget *>()) {
+            const QString name = control->objectName();
+            QStringList texts { control->property("text").toString(), control->property("title").toString() };
+            for (int v = 0; v < 256; ++v)
+                texts << (name.endsWith(u"(0)"_s) ? dec(v).chopped(1)
+                        : name.endsWith(u"(1)"_s) ? hex(v)
+                                                  : QString());
+            for (const char16_t digit : u"0123456789ABCDEF")
+                texts << (name == u"LblColorcode"_s ? u"#"_s + QString(6, digit) : QString());
+            texts << (name == u"LblCurposition"_s ? q(colorcode::CursorPositionText(-1920, -1080))
+                                                  : QString());
+            for (const QString &text : texts) {
+                if (text.isEmpty())
+                    continue;
+                const QFontMetricsF metrics(control->font());
+                QRect room = qobject_cast<QLabel *>(control) ? control->contentsRect() : control->rect();
+                QSizeF needed(metrics.horizontalAdvance(text), metrics.height());
+                if (auto *push = qobject_cast<QPushButton *>(control)) {
+                    QStyleOptionButton option;
+                    option.initFrom(push);
+                    room = push->style()->subElementRect(QStyle::SE_PushButtonContents, &option, push);
+                } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+                    button->setText(text);
+                    needed = button->sizeHint();
+                } else if (qobject_cast<QGroupBox *>(control)) {
+                    needed = QSizeF(control->minimumSizeHint().width(), 0);
+                }
+                QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+                    qPrintable(u"%1 needs %2x%3 for %4"_s.arg(name)
+                                   .arg(needed.width())
+                                   .arg(needed.height())
+                                   .arg(text)));
+            }
+        }
     }
 
     void copy()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "frminfo.h"
 
+#include "commandbutton.h"
 #include "forms.h"
 #include "frminfolayout.h"
 #include "label.h"
@@ -74,12 +75,12 @@ FrmInfo::FrmInfo(QWidget *parent)
     Forms::AddLabel(
         this, u"Label7"_s, Layout::Label7, text, u"最終更新日\u30002000/06/28"_s, Layout::TextColor);
 
-    CmdOK = new QPushButton(u"OK"_s, this);
+    // Neither the default nor the cancel button: Enter does not close the box behind the user's back.
+    CmdOK = new CommandButton(u"OK"_s, this);
     CmdOK->setObjectName(u"CmdOK"_s);
     CmdOK->setGeometry(Forms::ToPixels(Layout::CmdOK));
-    // Neither the default nor the cancel button: Enter does not close the box behind the user's back.
-    CmdOK->setAutoDefault(false);
-    CmdOK->setDefault(false);
+    for (QWidget *control : findChildren<QWidget *>())
+        Forms::FitFont(control);
     connect(CmdOK, &QPushButton::clicked, this, &FrmInfo::CmdOK_Click);
 }
 

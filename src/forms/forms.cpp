@@ -1,16 +1,24 @@
 // SPDX-License-Identifier: MIT
 #include "forms.h"
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFont>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
+#include <QLabel>
 #include <QLockFile>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
 
 #include <array>
@@ -111,14 +119,78 @@ QFont Typeface(qreal pointSize)
     static const QString family = [] {
         const QString name = u"ＭＳ Ｐゴシック"_s;
         QFont::insertSubstitutions(name,
-            { u"MS PGothic"_s, u"IPAPGothic"_s, u"IPAexGothic"_s, u"Noto Sans CJK JP"_s,
-                u"Source Han Sans JP"_s, u"VL PGothic"_s, u"TakaoPGothic"_s });
+            { u"MS PGothic"_s, u"Yu Gothic UI"_s, u"Meiryo UI"_s, u"Meiryo"_s, u"MS UI Gothic"_s,
+                u"IPAPGothic"_s, u"IPAexGothic"_s, u"Noto Sans CJK JP"_s, u"Source Han Sans JP"_s,
+                u"VL PGothic"_s, u"TakaoPGothic"_s });
         return name;
     }();
     QFont font(family);
     font.setPointSizeF(pointSize);
     font.setWeight(QFont::Bold);
     return font;
+}
+
+namespace {
+
+    QString captionOf(const QWidget *control)
+    {
+        if (const auto *label = qobject_cast<const QLabel *>(control))
+            return label->text();
+        if (const auto *button = qobject_cast<const QAbstractButton *>(control))
+            return button->text();
+        const auto *frame = qobject_cast<const QGroupBox *>(control);
+        return frame != nullptr ? frame->title() : QString();
+    }
+
+    void setCaption(QWidget *control, const QString &text)
+    {
+        if (auto *label = qobject_cast<QLabel *>(control))
+            label->setText(text);
+        else if (auto *button = qobject_cast<QAbstractButton *>(control))
+            button->setText(text);
+        else if (auto *frame = qobject_cast<QGroupBox *>(control))
+            frame->setTitle(text);
+    }
+
+    // What the control asks for to show its caption whole (a frame: its title), against what it has. A
+    // push button's size hint holds a minimum width of the style's besides, so its text area is asked.
+    bool captionFits(const QWidget *control)
+    {
+        if (const auto *button = qobject_cast<const QPushButton *>(control)) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const QRect room
+                = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            const QFontMetricsF metrics(button->font());
+            return metrics.horizontalAdvance(button->text()) <= room.width()
+                && metrics.height() <= room.height();
+        }
+        const QSize needed
+            = qobject_cast<const QGroupBox *>(control) ? control->minimumSizeHint() : control->sizeHint();
+        return needed.width() <= control->width() && needed.height() <= control->height();
+    }
+
+} // namespace
+
+void FitFont(QWidget *control, const QStringList &texts)
+{
+    constexpr int SmallestPixels = 8; // below this Japanese is no longer legible: clipped is better
+    const QString own = captionOf(control);
+    QFont font = control->font();
+    font.setPixelSize(QFontInfo(font).pixelSize());
+    // The widest text in one size is the widest in every other.
+    const QFontMetricsF metrics(font);
+    QString widest = texts.isEmpty() ? own : texts.first();
+    for (const QString &text : texts) {
+        if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest))
+            widest = text;
+    }
+    setCaption(control, widest);
+    while (!captionFits(control) && font.pixelSize() > SmallestPixels) {
+        font.setPixelSize(font.pixelSize() - 1);
+        control->setFont(font);
+    }
+    setCaption(control, own);
 }
 
 QImage ProgramIconImage()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QStringList>
 #include <QtGlobal>
 
 #include <cstdint>
@@ -10,6 +11,7 @@ class QFont;
 class QIcon;
 class QImage;
 class QString;
+
 class QWidget;
 
 // What Zumeko needs of a forms runtime, on top of Qt Widgets.
@@ -38,8 +40,14 @@ QString Dir(const QString &pattern);
 // Handles the window events that are already queued, then returns.
 void DoEvents();
 
-// "ＭＳ Ｐゴシック" bold at the given size, with Japanese substitutes where it is missing.
+// "ＭＳ Ｐゴシック" bold at the given size, with Japanese substitutes where it is missing: the faces
+// Windows ships, then those of free desktops.
 QFont Typeface(qreal pointSize);
+
+// The places and sizes are fixed, the faces that stand in for the typeface are not: shrinks a label's,
+// button's, option's or frame's font a pixel at a time until the widest of `texts` (its own caption when
+// none are given) is shown whole in it.
+void FitFont(QWidget *control, const QStringList &texts = {});
 
 // The program icon: fifteen two-pixel stripes in a one-pixel black frame, 32 x 32.
 QImage ProgramIconImage();

@@ -2,6 +2,7 @@
 #include "hscrollbar.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
@@ -48,6 +49,14 @@ void HScrollBar::keyPressEvent(QKeyEvent *event)
     }
     triggerAction(action);
     event->accept();
+}
+
+void HScrollBar::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        QScrollBar::mousePressEvent(event);
+    else
+        event->accept();
 }
 
 void HScrollBar::paintEvent(QPaintEvent *event)

@@ -3,6 +3,7 @@
 
 #include "capturecontrol.h"
 #include "colorcode.h"
+#include "commandbutton.h"
 #include "forms.h"
 #include "frminfo.h"
 #include "frmmainlayout.h"
@@ -144,22 +145,42 @@ void FrmMain::buildControls()
     LblColorcode = Forms::AddLabel(
         client, u"LblColorcode"_s, Layout::LblColorcode, Forms::Typeface(Layout::CodeFontSize));
     LblColorcode->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    LblColorcode->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    LblColorcode->setAlignment(Qt::AlignCenter);
     LblColorcode->setBackColor(0xFFFFFF);
 
     Frame2 = placed(new QGroupBox(u"コピー方法"_s, client), u"Frame2"_s, Layout::Frame2, &font);
     ChkFonttag = placed(new QCheckBox(u"<font color> タグを含めてコピー"_s, Frame2), u"ChkFonttag"_s,
         Layout::ChkFonttag, &font);
 
-    CmdCopy = placed(new QPushButton(u"コピー"_s, client), u"CmdCopy"_s, Layout::CmdCopy, &font);
+    CmdCopy = placed(new CommandButton(u"コピー"_s, client), u"CmdCopy"_s, Layout::CmdCopy, &font);
     CmdCopy->setToolTip(u"クリップボードに色情報をコピーします"_s);
     Capture1 = placed(new CaptureControl(client), u"Capture1"_s, Layout::Capture1, nullptr);
-    CmdQuit = placed(new QPushButton(u"終了"_s, client), u"CmdQuit"_s, Layout::CmdQuit, &font);
+    CmdQuit = placed(new CommandButton(u"終了"_s, client), u"CmdQuit"_s, Layout::CmdQuit, &font);
     CmdQuit->setToolTip(u"Zumekoを終了します"_s);
-    for (QPushButton *button : { CmdCopy, CmdQuit }) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
+    fitTexts();
+}
+
+void FrmMain::fitTexts()
+{
+    // Every text that each control can show, whole, in whatever face stands in for the typeface.
+    QStringList decimals, hexes, codes, positions;
+    for (int value = 0; value < 256; ++value) {
+        decimals << fromU16(colorcode::ChannelDecimalText(value)).chopped(1); // the last space may be cut
+        hexes << fromU16(colorcode::ChannelHexText(value));
     }
+    for (const QChar digit : u"0123456789ABCDEF"_s)
+        codes << u"#"_s + QString(6, digit);
+    for (int digit = 0; digit < 10; ++digit) // five digits and a sign: far left of a wide desktop
+        positions << fromU16(colorcode::CursorPositionText(-11111 * digit, -11111 * digit));
+    for (const auto &labels : { Lbl_R, Lbl_G, Lbl_B }) {
+        Forms::FitFont(labels[0], decimals);
+        Forms::FitFont(labels[1], hexes);
+    }
+    Forms::FitFont(LblColorcode, codes);
+    Forms::FitFont(LblCurposition, positions);
+    for (QWidget *control : std::initializer_list<QWidget *> { Label1[0], Label1[1], Label1[2], Frame1,
+             Option1, Option2, Label2, Frame2, ChkFonttag, CmdCopy, CmdQuit })
+        Forms::FitFont(control);
 }
 
 void FrmMain::setTabOrder()

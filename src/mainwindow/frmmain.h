@@ -56,6 +56,7 @@ protected:
 
 private:
     void buildControls();
+    void fitTexts();
     void setTabOrder();
     void ChannelChange(const HScrollBar *bar, const std::array<QLabel *, 2> &labels);
     void SetColorcode();

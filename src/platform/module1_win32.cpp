@@ -71,8 +71,9 @@ namespace {
         std::string displayName() override
         {
             DWORD session = 0;
-            return ::ProcessIdToSessionId(::GetCurrentProcessId(), &session) ? "session " + std::to_string(session)
-                                                                               : std::string();
+            return ::ProcessIdToSessionId(::GetCurrentProcessId(), &session)
+                ? "session " + std::to_string(session)
+                : std::string();
         }
 
         std::size_t liveContexts() const override

@@ -38,7 +38,7 @@ namespace {
     // A folder owned by this user alone, and no link: one that another user made cannot hold our lock.
     bool isPrivateFolder(const std::string &path)
     {
-        struct stat info {};
+        struct stat info { };
         return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid()
             && (info.st_mode & 077) == 0;
     }
@@ -52,7 +52,8 @@ namespace {
             char *host = nullptr;
             int display = 0;
             if (xcb_parse_display(nullptr, &host, &display, nullptr) != 0) {
-                m_display = std::string(std::strcmp(host, "unix") == 0 ? "" : host) + ':' + std::to_string(display);
+                m_display
+                    = std::string(std::strcmp(host, "unix") == 0 ? "" : host) + ':' + std::to_string(display);
                 std::free(host);
             }
             m_connection = xcb_connect(nullptr, &screenNumber);

@@ -49,8 +49,9 @@ int main(int argc, char *argv[])
     wc.hbrBackground = CreateSolidBrush(RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF));
     wc.lpszClassName = L"ZumekoClickWindow";
     RegisterClassW(&wc);
-    CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"clickwindow", WS_POPUP | WS_VISIBLE, std::atoi(argv[1]),
-        std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), nullptr, nullptr, wc.hInstance, nullptr);
+    CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"clickwindow", WS_POPUP | WS_VISIBLE,
+        std::atoi(argv[1]), std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), nullptr, nullptr,
+        wc.hInstance, nullptr);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0)
         DispatchMessageW(&message);
