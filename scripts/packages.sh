@@ -3,7 +3,8 @@
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxcb1-dev)
 RUN_PACKAGES=(qt6-qpa-plugins fonts-ipafont-gothic xdg-utils)
-TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps x11-utils imagemagick desktop-file-utils appstream)
+TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps x11-utils imagemagick desktop-file-utils appstream openbox
+    procps)
 # The Windows build and its check: MinGW-w64's posix-thread compilers for both widths, the 64-bit Wine,
 # and an X server with a coloured root and a placed pointer for the probe to read.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xdotool

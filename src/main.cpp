@@ -3,8 +3,11 @@
 #include "module1.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QProcess>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -12,8 +15,34 @@ namespace {
 enum ExitCode : int {
     Ended = 0, // the user quit (Quit button or the window's close command)
     CannotStart = 1, // no display to show the window on or read the screen from
-    AlreadyRunning = 2, // another copy runs for this user; it was left as it was
+    AlreadyRunning = 2, // another copy runs for this user on this display; it was left as it was
+    DisplayLost = 3, // the display went away while Zumeko ran (the X server ended)
 };
+
+bool running = false;
+
+// Qt ends the process itself, with the status that means "could not start", when its X connection breaks.
+void reportLostDisplay()
+{
+    if (running && Module1::CurrentServices().displayLost()) {
+        std::fprintf(stderr, "zumeko: the X display went away\n");
+        std::_Exit(DisplayLost);
+    }
+}
+
+// On X11 a copied text lives only as long as the program that copied it. Where no clipboard manager takes
+// it over, a helper of ours keeps it until another program copies something.
+void keepClipboard(Module1::Services &services)
+{
+    const QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard->ownsClipboard() || services.clipboardOutlivesProgram())
+        return;
+    QProcess helper;
+    helper.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zumeko-clipboard"), {});
+    helper.write(clipboard->text().toUtf8());
+    helper.closeWriteChannel();
+    helper.waitForFinished(2000);
+}
 
 } // namespace
 
@@ -36,5 +65,10 @@ int main(int argc, char *argv[])
     if (!window.Form_Load())
         return AlreadyRunning;
     window.show();
-    return app.exec() == 0 ? Ended : CannotStart;
+    std::atexit(reportLostDisplay);
+    running = true;
+    const int status = app.exec();
+    running = false;
+    keepClipboard(services);
+    return status == 0 ? Ended : CannotStart;
 }

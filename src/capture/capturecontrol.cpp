@@ -4,7 +4,6 @@
 #include "pointergrab.h"
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -33,7 +32,6 @@ void CaptureControl::StartCapture()
     if (m_armed)
         return;
     m_armed = true;
-    setMouseTracking(true); // moves are reported even with no button down
     m_recheck.start();
     holdPointer();
 }
@@ -45,7 +43,6 @@ void CaptureControl::CancelCapture()
     m_armed = false;
     m_recheck.stop();
     m_grab->release();
-    setMouseTracking(false);
 }
 
 bool CaptureControl::holdsPointer() const
@@ -93,24 +90,6 @@ void CaptureControl::pointerPressed()
     const Module1::Handle captured = Module1::CurrentServices().pointedWindow();
     CancelCapture();
     Q_EMIT Capture(captured);
-}
-
-void CaptureControl::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_armed)
-        pointerMoved();
-    else
-        QWidget::mouseMoveEvent(event);
-}
-
-void CaptureControl::mousePressEvent(QMouseEvent *event)
-{
-    if (!m_armed) {
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    event->accept();
-    pointerPressed();
 }
 
 void CaptureControl::paintEvent(QPaintEvent *)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <memory>
+
 class CaptureControl;
 
 // The platform's means for the capture control to have every pointer move and the next press anywhere on
@@ -17,6 +19,10 @@ public:
     bool held() const { return m_held; }
 
 private:
+    struct Platform;
+    void dispatch();
+
     CaptureControl &m_control;
+    std::unique_ptr<Platform> m_platform;
     bool m_held = false;
 };

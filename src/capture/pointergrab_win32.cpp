@@ -66,6 +66,8 @@ LRESULT CALLBACK lowLevelMouse(int code, WPARAM message, LPARAM data)
 
 } // namespace
 
+struct PointerGrab::Platform { };
+
 PointerGrab::PointerGrab(CaptureControl &control)
     : m_control(control)
 {
@@ -84,6 +86,8 @@ bool PointerGrab::take()
     m_held = owner != nullptr;
     return m_held;
 }
+
+void PointerGrab::dispatch() { }
 
 void PointerGrab::release()
 {

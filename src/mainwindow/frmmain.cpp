@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -91,11 +92,7 @@ FrmMain::FrmMain(QWidget *parent)
     // tells the window manager, which then offers no maximize and no resizing frame.
     m_normalSize = sizeHint();
     setFixedSize(m_normalSize);
-    if (const QScreen *screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - m_normalSize.width()) / 2,
-            area.y() + (area.height() - m_normalSize.height()) / 2);
-    }
+    centreOnScreen();
     HScroll_R->setFocus();
 }
 
@@ -403,6 +400,34 @@ void FrmMain::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
+}
+
+void FrmMain::centreOnScreen()
+{
+    // The window as the user sees it, frame and title bar included, centred on the screen's free area.
+    if (const QScreen *screen = this->screen()) {
+        const QRect area = screen->availableGeometry(), outer = frameGeometry(), inner = geometry();
+        const QPoint place(
+            area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+        // Once an X window manager has framed the window, Qt's frame-inclusive move adds the frame twice;
+        // the place goes to the manager as it is instead, and with the window's north-west gravity the
+        // manager puts the frame there.
+        if (outer != inner && QGuiApplication::platformName() == u"xcb"_s)
+            setGeometry(QRect(place, inner.size()));
+        else
+            move(place);
+    }
+}
+
+void FrmMain::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    // The window manager's frame is known only once it has framed the window: the first placement is made
+    // again then, once.
+    if (!m_framed && frameGeometry() != geometry()) {
+        m_framed = true;
+        centreOnScreen();
+    }
 }
 
 void FrmMain::resizeEvent(QResizeEvent *event)

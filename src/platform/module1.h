@@ -55,6 +55,12 @@ public:
     virtual std::string instanceFolder() { return {}; }
     virtual std::string displayName() { return {}; }
 
+    // Whether a copied text stays on the clipboard when the program that copied it ends: the system keeps
+    // it, or a clipboard manager takes it over.
+    virtual bool clipboardOutlivesProgram() { return true; }
+    // True when the display the program showed on has gone away (the X server ended).
+    virtual bool displayLost() { return false; }
+
     // The top-level application window under the pointer: under a window manager the client window, not
     // its frame; the desktop window when the pointer is over no window; 0 when it cannot be told.
     virtual Handle pointedWindow() = 0;

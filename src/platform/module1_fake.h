@@ -50,6 +50,7 @@ public:
     Handle pointedWindow() override { return pointed; }
     std::string instanceFolder() override { return folder; }
     std::string displayName() override { return display; }
+    bool clipboardOutlivesProgram() override { return false; }
 
 private:
     Handle m_lastContext = 0x4000;

@@ -96,6 +96,27 @@ namespace {
         }
         std::string displayName() override { return m_display; }
 
+        bool clipboardOutlivesProgram() override
+        {
+            if (!healthy())
+                return false;
+            const xcb_atom_t manager = intern("CLIPBOARD_MANAGER");
+            auto *owner = xcb_get_selection_owner_reply(
+                m_connection, xcb_get_selection_owner(m_connection, manager), nullptr);
+            const bool runs = owner != nullptr && owner->owner != XCB_NONE;
+            std::free(owner);
+            return runs;
+        }
+
+        bool displayLost() override
+        {
+            // A broken connection shows only when it is used.
+            if (healthy())
+                std::free(
+                    xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+            return m_usable && !healthy();
+        }
+
         // In a Wayland session Qt would pick its Wayland plugin, whose windows an X11 reader cannot see.
         const char *guiPlatform() const override { return "xcb"; }
 
@@ -119,10 +140,8 @@ namespace {
             if (!healthy() || window <= 0
                 || static_cast<std::uint64_t>(window) > std::numeric_limits<xcb_window_t>::max())
                 return 0;
-            do
-                ++m_lastContext;
-            while (m_lastContext <= 0 || m_contexts.contains(m_lastContext));
-            m_contexts.emplace(m_lastContext, static_cast<xcb_window_t>(window));
+            // Numbered afresh each time; a 64-bit count does not come round.
+            m_contexts.emplace(++m_lastContext, static_cast<xcb_window_t>(window));
             return m_lastContext;
         }
 
@@ -200,16 +219,19 @@ namespace {
     private:
         static constexpr int MaxFrameDepth = 6; // frames nest a few levels at most; never walk a whole tree
 
+        xcb_atom_t intern(const char *name)
+        {
+            auto *atom = xcb_intern_atom_reply(m_connection,
+                xcb_intern_atom(m_connection, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+            const xcb_atom_t result = atom != nullptr ? atom->atom : xcb_atom_t(XCB_NONE);
+            std::free(atom);
+            return result;
+        }
+
         bool hasWmState(xcb_window_t window)
         {
-            if (m_wmState == XCB_NONE) {
-                auto *atom = xcb_intern_atom_reply(
-                    m_connection, xcb_intern_atom(m_connection, 0, 8, "WM_STATE"), nullptr);
-                if (atom == nullptr)
-                    return false;
-                m_wmState = atom->atom;
-                std::free(atom);
-            }
+            if (m_wmState == XCB_NONE)
+                m_wmState = intern("WM_STATE");
             auto *property = xcb_get_property_reply(m_connection,
                 xcb_get_property(m_connection, 0, window, m_wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
                 nullptr);

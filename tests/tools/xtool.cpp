@@ -5,6 +5,8 @@
 //   xtool window WxH+X+Y RRGGBB     a plain window of one colour that reports, a line each, "ready ID"
 //                                   once painted, "press BUTTON", and "enter ungrab" when another
 //                                   client's pointer grab over it has ended
+//   xtool grab SECONDS              holds the pointer that long; status 1 when another client holds it
+//   xtool manager                   a clipboard manager that takes nothing over: it only answers
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
 
@@ -14,6 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -92,6 +96,45 @@ int window(xcb_connection_t *c, const char *geometry, const char *color)
     return 1;
 }
 
+int grab(xcb_connection_t *c, double seconds)
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    auto *reply = xcb_grab_pointer_reply(c,
+        xcb_grab_pointer(
+            c, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+        nullptr);
+    const bool held = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    xcb_flush(c);
+    usleep(useconds_t(seconds * 1e6));
+    return held ? 0 : 1;
+}
+
+int manager(xcb_connection_t *c)
+{
+    const xcb_window_t window = xcb_generate_id(c);
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_create_window(c, 0, window, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, 0, 0, nullptr);
+    xcb_set_selection_owner(c, window, atom(c, "CLIPBOARD_MANAGER"), XCB_CURRENT_TIME);
+    xcb_flush(c);
+    std::puts("ready");
+    std::fflush(stdout);
+    while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
+        if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
+            const auto *request = reinterpret_cast<xcb_selection_request_event_t *>(event);
+            xcb_selection_notify_event_t notify {};
+            notify.response_type = XCB_SELECTION_NOTIFY;
+            notify.requestor = request->requestor;
+            notify.selection = request->selection;
+            notify.target = request->target;
+            xcb_send_event(c, 0, request->requestor, 0, reinterpret_cast<const char *>(&notify));
+            xcb_flush(c);
+        }
+        std::free(event);
+    }
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -118,6 +161,10 @@ int main(int argc, char *argv[])
         status = close(c, xcb_window_t(std::strtoul(argv[2], nullptr, 0)));
     else if (xcb_connection_has_error(c) == 0 && command == "window" && argc == 4)
         status = window(c, argv[2], argv[3]);
+    else if (xcb_connection_has_error(c) == 0 && command == "grab" && argc == 3)
+        status = grab(c, std::atof(argv[2]));
+    else if (xcb_connection_has_error(c) == 0 && command == "manager")
+        status = manager(c);
     if (status == 2)
         std::fprintf(
             stderr, "usage: xtool points | close WINDOW-ID | window WxH+X+Y RRGGBB, with DISPLAY set\n");
