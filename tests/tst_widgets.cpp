@@ -118,6 +118,35 @@ private Q_SLOTS:
         QVERIFY(!Forms::PrevInstance(m_runtime.path(), u":9"_s));
     }
 
+    void windowAndCaptions()
+    {
+        showActive();
+        QVERIFY(m_window->minimumSize() == m_window->maximumSize()); // the window manager offers no resizing
+        const QSize fixed = m_window->size();
+        m_window->setMinimumSize(0, 0);
+        m_window->setMaximumSize(2000, 2000);
+        m_window->resize(100, 100); // as if the system changed the size
+        QCOMPARE(m_window->size(), fixed);
+        for (const auto &[name, color] :
+            { std::pair { "Label1(0)", Qt::red }, { "Label1(1)", Qt::green }, { "Label1(2)", Qt::blue } })
+            QCOMPARE(find(m_window.get(), QLatin1String(name))->palette().color(QPalette::WindowText),
+                QColor(color));
+        QCOMPARE(find<QPushButton>(m_window.get(), u"CmdCopy"_s)->toolTip()
+                + find<QPushButton>(m_window.get(), u"CmdQuit"_s)->toolTip(),
+            u"クリップボードに色情報をコピーしますZumekoを終了します"_s);
+        // Fifteen two-pixel stripes in a one-pixel black frame, from the standard 16-colour palette.
+        const QImage icon = Forms::ProgramIconImage();
+        QCOMPARE(m_window->windowIcon().pixmap(32).toImage().convertToFormat(icon.format()), icon);
+        const char *stripes[] = { "red", "olive", "yellow", "green", "cyan", "blue", "magenta", "purple",
+            "magenta", "blue", "silver", "green", "yellow", "grey", "red" };
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 32; ++x) {
+                const bool frame = x == 0 || y == 0 || x == 31 || y == 31;
+                QCOMPARE(icon.pixelColor(x, y), QColor::fromString(frame ? "black" : stripes[(y - 1) / 2]));
+            }
+        }
+    }
+
     void keysMoveTheFocusedBar()
     {
         bar('G')->setValue(0x80);
@@ -311,12 +340,12 @@ private Q_SLOTS:
     void pointReArmsOnlyOverTheDesktopOrTheMainWindow()
     {
         Module1::hWndDesk = FakeServices::Desktop;
-        m_window->Capture1_Point(0x5EED); // another application
+        Q_EMIT capture()->Point(0x5EED); // another application
         QVERIFY(!capture()->isArmed());
-        m_window->Capture1_Point(FakeServices::Desktop);
+        Q_EMIT capture()->Point(FakeServices::Desktop);
         QVERIFY(capture()->isArmed());
         capture()->CancelCapture();
-        m_window->Capture1_Point(Module1::Handle(m_window->winId()));
+        Q_EMIT capture()->Point(Module1::Handle(m_window->winId()));
         QVERIFY(capture()->isArmed());
     }
 

@@ -3,27 +3,25 @@
 # Helpers for tests on a private X server. Source under `set -euo pipefail` and call start_xvfb; on exit,
 # however it comes, Wine, every background program and the server are ended and E2E_TMP is removed.
 # E2E_TIMEOUT (seconds, default 10) bounds every wait; E2E_XVFB_DEPTH (default 24).
-
 shopt -s inherit_errexit
 E2E_TIMEOUT="${E2E_TIMEOUT:-10}" E2E_XVFB_DEPTH="${E2E_XVFB_DEPTH:-24}"
 E2E_NAME="$(basename "$0" .sh)" E2E_TMP="" E2E_XVFB_PID="" WINESERVER=""
 
 pass() { echo "$E2E_NAME: PASS: $*"; }
+# What the programs under test said is often the reason.
 fail()
 {
     echo "$E2E_NAME: FAIL: $*" >&2
-    # What the programs under test said is often the reason.
     [ -z "$E2E_TMP" ] || find "$E2E_TMP" -maxdepth 1 -name '*.log' -size +0 -exec tail -v -n 20 {} + >&2
     exit 1
 }
+# Wine's server outlives the program it ran, and goes first; SIGTERM lets Xvfb remove its lock.
 e2e_cleanup()
 {
     local status=$?
     set +e
-    # Wine's server and desktop outlive the program they ran; they go before the X server does.
     [ -z "$WINESERVER" ] || { "$WINESERVER" -k; "$WINESERVER" -w; } 2>/dev/null
     jobs -p | grep -vx "$E2E_XVFB_PID" | xargs -r kill -KILL 2>/dev/null
-    # SIGTERM lets the server remove its socket and lock file.
     kill -TERM "$E2E_XVFB_PID" 2>/dev/null
     wait 2>/dev/null
     [ -z "$E2E_TMP" ] || rm -rf -- "$E2E_TMP"
@@ -33,7 +31,8 @@ trap e2e_cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# A display number and a runtime folder of its own, shared with no other test and not with the user.
+# A display and a runtime folder of its own, shared with no other test and not with the user, whose
+# settings would change what the program shows and where.
 start_xvfb()
 {
     E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/zumeko-e2e.XXXXXXXX")"
@@ -46,14 +45,13 @@ start_xvfb()
     read -r -t "$E2E_TIMEOUT" display <"$E2E_TMP/displayfd" || true
     [[ "$display" =~ ^[0-9]+$ ]] || fail "Xvfb reported no display number within $E2E_TIMEOUT s"
     export DISPLAY=":$display" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
-    # The user's settings would change what the program shows and where.
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE QT_SCALE_FACTOR \
         QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING QT_FONT_DPI
 }
 
-# start_wine: sets WINE and a WINEPREFIX made once and kept outside the clone, beside Qt for Windows. It
-# has what a Windows machine has and Wine without its own fonts and browser engine lacks: a sans-serif
-# dialog font, and .html files opened by the browser (here the desktop's opener).
+# A Wine prefix made once and kept outside the clone, beside Qt for Windows, with what a Windows machine
+# has and Wine without its own fonts and browser engine lacks: a sans-serif dialog font, and .html files
+# opened by the browser (here the desktop's opener). What it holds beyond Wine's own is in its name.
 WINE_SETUP='REGEDIT4
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
 "MS Shell Dlg"="DejaVu Sans"
@@ -62,11 +60,10 @@ WINE_SETUP='REGEDIT4
 @="htmlfile"'
 start_wine()
 {
-    WINE="$(dpkg -L wine64 | grep -x '.*/wine/wine64')" || fail "the wine64 package has no wine64 loader"
-    WINESERVER="${WINE%/*}/wineserver64"
+    WINE="$(dpkg -L wine64 | grep -x '.*/wine/wine64')" WINESERVER="${WINE%/*}/wineserver64"
     local cache="${ZUMEKO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zumeko}"
-    export WINEPREFIX="$cache/wine-$(dpkg-query -W -f='${Version}' wine64)-$(sha256sum <<<"$WINE_SETUP" | cut -c1-8)" \
-        WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+        WINEPREFIX="$cache/wine-$(dpkg-query -W -f='${Version}' wine64)-$(sha256sum <<<"$WINE_SETUP" | cut -c1-8)"
     mkdir -p "$cache"
     [ -f "$WINEPREFIX/.zumeko-ready" ] || (
         flock 9
@@ -74,7 +71,7 @@ start_wine()
         rm -rf "$WINEPREFIX"
         timeout 300 "$WINE" wineboot -i && printf '%s\n' "$WINE_SETUP" >"$E2E_TMP/setup.reg" \
             && "$WINE" regedit /S "Z:${E2E_TMP//\//\\}\\setup.reg" && "$WINESERVER" -w && touch "$WINEPREFIX/.zumeko-ready"
-    ) 9>"$cache/wine.lock" >"$E2E_TMP/wineboot.log" 2>&1 || fail "Wine could not make its prefix (wineboot -i)"
+    ) 9>"$cache/wine.lock" >"$E2E_TMP/wineboot.log" 2>&1 || fail "Wine could not make its prefix"
 }
 
 # poll_until CMD...: runs CMD every 20 ms until it succeeds; false after E2E_TIMEOUT. CMD runs in this
@@ -87,7 +84,6 @@ poll_until()
         sleep 0.02
     done
 }
-
 # spawn LABEL CMD...: starts CMD in the background with its output in LABEL.log; its pid in SPAWNED_PID.
 spawn() { local log="$E2E_TMP/$1.log"; shift; "$@" >"$log" 2>&1 & SPAWNED_PID=$!; }
 # Gone, or a zombie waiting to be reaped.
@@ -100,23 +96,14 @@ expect_exit()
     wait "$1" || status=$?
     [ "$status" = "$2" ] || fail "$3: exit status $status, expected $2"
 }
-
-# The visible windows of PID named NAME (an extended regular expression; default exactly Zumeko).
 windows_of() { xdotool search --all --onlyvisible --pid "$1" --name "${2:-^Zumeko\$}" 2>/dev/null || true; }
-window_shown()
-{
-    ! exited "$1" || fail "process $1 ended before showing its window"
-    FOUND_WINDOW="$(windows_of "$@")"
-    [ -n "$FOUND_WINDOW" ] && [ "$(wc -l <<<"$FOUND_WINDOW")" = 1 ]
-}
-# find_window PID [NAME]: waits for the one visible window of PID named NAME; its id in FOUND_WINDOW.
+window_shown() { ! exited "$1" || fail "process $1 ended before showing its window"; FOUND_WINDOW="$(windows_of "$@")"; [ "$(wc -w <<<"$FOUND_WINDOW")" = 1 ]; }
+# find_window PID [NAME]: waits for the one visible window of PID named NAME (default exactly Zumeko).
 find_window() { poll_until window_shown "$@" || fail "process $1 showed not one window named '${2:-Zumeko}': $FOUND_WINDOW"; }
-# Sets WIN_X, WIN_Y, WIN_WIDTH and WIN_HEIGHT.
 window_geometry() { eval "$(xdotool getwindowgeometry --shell "$1" | sed 's/^/WIN_/')"; }
 focus_window() { timeout "$E2E_TIMEOUT" xdotool windowfocus --sync "$1" || fail "window $1 took no focus"; }
 # click WIN X Y [BUTTON]: a real click at (X, Y) from the window's top-left corner.
 click() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}" || fail "cannot click at ($2, $3) in window $1"; }
-
 # Exactly TEXT, byte for byte: the x keeps a trailing newline. An empty clipboard makes xclip fail.
 clipboard_is()
 {

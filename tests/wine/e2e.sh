@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# e2e.sh ZUMEKO.EXE CLICKWINDOW.EXE XTOOL: the Windows program under Wine, as a user would try it.
+# e2e.sh ZUMEKO.EXE PROBE.EXE XTOOL: the Windows program under Wine, as a user would try it.
 set -euo pipefail
-ZUMEKO="$1" CLICKWINDOW="$2" XTOOL="$3"
+ZUMEKO="$1" PROBE="$2" XTOOL="$3"
 # shellcheck source-path=SCRIPTDIR source=../e2e/lib.sh
 . "$(dirname "$0")/../e2e/lib.sh"
 E2E_TIMEOUT=30
@@ -51,7 +51,7 @@ xdotool key Return
 expect_exit "$SPAWNED_PID" 2 "a second copy after its message"
 pass "a second copy shows its message and ends with status 2"
 
-spawn clickwindow "$WINE" "$CLICKWINDOW" 40 900 200 100 FF8242
+spawn clickwindow "$WINE" "$PROBE" window 140 950 FF8242
 poll_until grep -q '^ready' "$E2E_TMP/clickwindow.log" || fail "the other application's window did not show"
 click_client "${OPTION2[@]}"
 xdotool mousemove 140 950

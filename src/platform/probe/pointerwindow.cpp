@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "pointerwindow.h"
 
+#include <cstdio>
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -14,13 +16,23 @@ HINSTANCE instance()
     return ::GetModuleHandleA(nullptr);
 }
 
+// Every press that reaches the window is told, for a test that must know whether one did.
+LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+        std::puts("press");
+        std::fflush(stdout);
+    }
+    return ::DefWindowProcA(window, message, w, l);
+}
+
 bool registerClass(COLORREF color)
 {
     WNDCLASSEXA wc {};
     wc.cbSize = sizeof wc;
     // DefWindowProc answers every hit test with "client area", so the window is not see-through
     // to WindowFromPoint the way a static control would be; it erases with the class's brush.
-    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.lpfnWndProc = procedure;
     wc.hInstance = instance();
     wc.hbrBackground = ::CreateSolidBrush(color);
     wc.lpszClassName = ClassName;
@@ -54,6 +66,13 @@ PointerWindow::~PointerWindow()
     if (m_top != 0)
         ::DestroyWindow(reinterpret_cast<HWND>(m_top));
     ::UnregisterClassA(ClassName, instance());
+}
+
+void PointerWindow::serve() const
+{
+    MSG message;
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0)
+        ::DispatchMessageA(&message);
 }
 
 void PointerWindow::pump() const

@@ -24,6 +24,9 @@ public:
     Module1::Handle top() const { return m_top; }
     Module1::Handle child() const { return m_child; }
 
+    // Handles the window's messages until the process is ended.
+    void serve() const;
+
     // Lets the window paint; returns once `done` holds or after a few seconds.
     template <typename Done> void pumpUntil(Done done) const
     {

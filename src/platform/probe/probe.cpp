@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// zumeko-probe: checks the Windows backend against a real screen. It places the pointer, puts a window
-// of a known colour under it, and reads both back through the very Module1 sampling steps the program's
-// tick runs. Each failure gets a line of its own; the last line is always "probe: N passed, M failed",
-// and the exit status is 0 only when nothing failed.
+// zumeko-probe: checks the Windows backend against a real screen.
+// zumeko-probe window X Y RRGGBB: only shows the probe's window of that colour there, as another Windows
+// application for Zumeko to pick from; it says "ready", then "press" for every press that reaches it. It
+// places the pointer, puts a window of a known colour under it, and reads both back through the very Module1
+// sampling steps the program's tick runs. Each failure gets a line of its own; the last line is always
+// "probe: N passed, M failed", and the exit status is 0 only when nothing failed.
 #include "colorcode.h"
 #include "module1.h"
 #include "pointerwindow.h"
@@ -10,8 +12,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 namespace {
@@ -79,9 +83,20 @@ private:
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
     using namespace Module1;
+    if (argc == 5 && std::string_view(argv[1]) == "window") {
+        const auto rgb = static_cast<std::int32_t>(std::strtoul(argv[4], nullptr, 16));
+        const PointerWindow window(
+            std::atoi(argv[2]), std::atoi(argv[3]), colorcode::ScreenColor(rgb >> 16, rgb >> 8, rgb));
+        int rounds = 0;
+        window.pumpUntil([&rounds] { return ++rounds > 20; }); // painted by now
+        std::puts("ready");
+        std::fflush(stdout);
+        window.serve();
+        return 0;
+    }
     Tally tally;
     Services &services = CurrentServices();
     const std::string reason = services.unavailableReason();
