@@ -23,6 +23,9 @@ for size in 16 22 24 32 48 64 128 256; do
     seen="$(convert "$root/share/icons/hicolor/${size}x$size/apps/zumeko.png" -format "$format" info:)"
     [ "$seen" = "$want" ] || fail "the ${size}x$size icon is not the program icon: $seen"
 done
+# The Windows program's icon, drawn by the same tool: its sizes stored as PNG.
+[ "$(identify -format '%wx%h ' "$build/icons/zumeko.ico")" = "16x16 24x24 32x32 48x48 64x64 256x256 " ] \
+    || fail "the Windows icon does not hold the six sizes"
 metainfo="$root/share/metainfo/org.example.zumeko.metainfo.xml"
 grep -q '<release version="1.00"' "$metainfo" || fail "the metadata names no release 1.00"
 out="$(appstreamcli validate --no-net "$metainfo" 2>&1)" || fail "appstreamcli validate: $out"

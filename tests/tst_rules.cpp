@@ -79,7 +79,7 @@ private Q_SLOTS:
         const Module1::PixelFormat rgb24 {}, msb24 { 0xFF0000, 0xFF00, 0xFF, 32, true },
             bgr24 { 0xFF, 0xFF00, 0xFF0000, 32, false }, packed { 0xFF0000, 0xFF00, 0xFF, 24, false },
             rgb565 { 0xF800, 0x07E0, 0x001F, 16, false }, msb565 { 0xF800, 0x07E0, 0x001F, 16, true },
-            rgb30 { 0x3FF00000, 0xFFC00, 0x3FF, 32, false };
+            rgb30 { 0x3FF00000, 0xFFC00, 0x3FF, 32, false }, noBlue { 0xFF0000, 0xFF00, 0, 32, false };
         const int orange = ScreenColor(0xFF, 0x80, 0x20); // as each screen stores it, in the first rows
         // 16-bit: 6-bit green 32 is 129.5 of 255, rounded to 130; 5-bit red 16 is 131.6, rounded to 132.
         for (const auto &[format, bytes, color] :
@@ -89,6 +89,7 @@ private Q_SLOTS:
                 { rgb565, { 0xFF, 0xFF }, 0xFFFFFF }, { rgb565, { 0x00, 0x84 }, ScreenColor(132, 130, 0) },
                 { msb565, { 0x00, 0x1F }, ScreenColor(0, 0, 255) },
                 { rgb30, { 0x00, 0x00, 0xF0, 0x3F }, ScreenColor(255, 0, 0) },
+                { noBlue, { 0xFF, 0x80, 0xFF, 0x00 }, ScreenColor(0xFF, 0x80, 0) }, // a channel the visual lacks
                 { rgb24, { 0x20, 0x80, 0xFF }, -1 } }) // too short for a pixel
             QCOMPARE(Module1::ToScreenColor(bytes.data(), bytes.size(), format), color);
     }

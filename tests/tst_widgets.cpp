@@ -122,6 +122,10 @@ private Q_SLOTS:
     {
         showActive();
         QVERIFY(m_window->minimumSize() == m_window->maximumSize()); // the window manager offers no resizing
+        // A font shrinks only where its text would not fit: the row captions keep 12 points, 16 pixels.
+        QCOMPARE(QFontInfo(find(m_window.get(), u"Label1(0)"_s)->font()).pixelSize(), 16);
+        for (const QString &name : { u"LblGetcolor"_s, u"LblColorcode"_s }) // fixed borders, sunken
+            QCOMPARE(find(m_window.get(), name)->frameStyle(), QFrame::WinPanel | QFrame::Sunken);
         const QSize fixed = m_window->size();
         m_window->setMinimumSize(0, 0);
         m_window->setMaximumSize(2000, 2000);
@@ -473,12 +477,13 @@ private Q_SLOTS:
         QCOMPARE(swatch.BackColor(), Sampled);
         QCOMPARE(swatch.grab().toImage().pixelColor(0, 0), QColor(0xFF, 0x80, 0x20));
 
-        // The capture control's face: a red dot in the middle of a dark ring and cross-hair.
+        // The capture control's face: a red dot in the middle of a dark ring and cross-hair, whose arms
+        // stop short of the dot.
         const QImage face = capture()->grab().toImage();
         QCOMPARE(face.pixelColor(17, 17), QColor(Qt::red));
-        for (const QPoint p :
-            { QPoint(12, 11), QPoint(21, 22), QPoint(16, 5), QPoint(5, 16), QPoint(28, 17) })
-            QVERIFY2(qGray(face.pixel(p)) < 100, qPrintable(u"%1, %2"_s.arg(p.x()).arg(p.y())));
+        for (const auto &[x, y, dark] : { std::tuple { 12, 11, true }, { 21, 22, true }, { 16, 5, true },
+                 { 5, 16, true }, { 28, 17, true }, { 16, 15, false }, { 16, 19, false }, { 14, 17, false } })
+            QVERIFY2((qGray(face.pixel(x, y)) < 100) == dark, qPrintable(u"%1, %2"_s.arg(x).arg(y)));
     }
 
 private:

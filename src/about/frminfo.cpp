@@ -132,9 +132,9 @@ bool FrmInfo::eventFilter(QObject *watched, QEvent *event)
         default:
             break;
         }
-        const int shift = (press->modifiers() & Qt::ShiftModifier ? 1 : 0)
-            | (press->modifiers() & Qt::ControlModifier ? 2 : 0)
-            | (press->modifiers() & Qt::AltModifier ? 4 : 0);
+        // Shift, Ctrl and Alt are Qt's three bits from bit 25 on, in the order of the 1, 2 and 4 expected.
+        const int shift = int(
+            (press->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)).toInt() >> 25);
         const QPointF at = press->position() * Forms::TwipsPerPixel;
         LblUrl_MouseDown(button, shift, float(at.x()), float(at.y()));
         return true;

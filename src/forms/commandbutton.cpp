@@ -6,8 +6,7 @@
 CommandButton::CommandButton(const QString &caption, QWidget *parent)
     : QPushButton(caption, parent)
 {
-    setAutoDefault(false);
-    setDefault(false);
+    setAutoDefault(false); // a button is the default only when made so; in a dialog it would be by itself
 }
 
 void CommandButton::keyPressEvent(QKeyEvent *event)

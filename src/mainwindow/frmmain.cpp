@@ -51,16 +51,13 @@ FrmMain::FrmMain(QWidget *parent)
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
-    setObjectName(u"FrmMain"_s);
     setWindowTitle(Forms::AppTitle());
     setWindowIcon(Forms::ProgramIcon());
 
     // Two top-level commands with no drop-downs: a menu-bar action without a menu runs at once, from a
     // click or from its Alt+letter.
     MenuHelp = menuBar()->addAction(u"ヘルプ(&H)"_s);
-    MenuHelp->setObjectName(u"MenuHelp"_s);
     MenuInfo = menuBar()->addAction(u"Zumekoについて(&I)"_s);
-    MenuInfo->setObjectName(u"MenuInfo"_s);
 
     buildControls();
     setTabOrder();
@@ -101,7 +98,6 @@ FrmMain::~FrmMain() = default;
 void FrmMain::buildControls()
 {
     auto *client = new QWidget(this);
-    client->setObjectName(u"ClientArea"_s);
     client->setFixedSize(Forms::Pixels(Layout::ClientWidth), Forms::Pixels(Layout::ClientHeight));
     setCentralWidget(client);
 

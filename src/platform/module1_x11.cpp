@@ -174,8 +174,9 @@ namespace {
             return 1;
         }
 
-        std::intptr_t shellExecute(Handle, const char *operation, const char *file, const char *,
-            const char *directory, int) override
+        // Zumeko always passes an empty working directory: a file is looked for in the current one.
+        std::intptr_t shellExecute(Handle, const char *operation, const char *file, const char *, const char *,
+            int) override
         {
             if (qGuiApp == nullptr)
                 return SE_ERR_OOM;
@@ -185,10 +186,7 @@ namespace {
             const QString name = QString::fromLocal8Bit(file);
             QUrl url(name, QUrl::StrictMode);
             if (url.scheme().size() < 2) { // not an address: a file, relative to the working folder
-                const QDir base = (directory != nullptr && *directory != '\0')
-                    ? QDir(QString::fromLocal8Bit(directory))
-                    : QDir::current();
-                const QFileInfo info(base, name);
+                const QFileInfo info(QDir::current(), name);
                 if (!info.exists())
                     return SE_ERR_FNF;
                 url = QUrl::fromLocalFile(info.absoluteFilePath());

@@ -61,8 +61,16 @@ if [[ " $PARTS " == *" start "* ]]; then
     err="$(env -u DISPLAY timeout "$E2E_TIMEOUT" "$ZUMEKO" 2>&1 >/dev/null && echo "status 0" || echo "status $?")"
     one_line=$'^zumeko:[^\n]*\nstatus 1$'
     [[ "$err" =~ $one_line ]] || fail "without DISPLAY: expected one line 'zumeko: ...' and status 1, got ${err@Q}"
+    err="$(DISPLAY=:99999 "$ZUMEKO" 2>&1 >/dev/null && echo "status 0" || echo "status $?")"
+    [ "$err" = $'zumeko: cannot open the X display ":99999"\nstatus 1' ] || fail "with no such display: ${err@Q}"
     start_zumeko
     poll_until framed_and_centred || fail "the window at +$WIN_X+$WIN_Y is not centred with its frame"
+    if [ -n "${E2E_WM:-}" ]; then # placed once: the user's move stays
+        xdotool windowmove --sync "$WIN" 10 40
+        sleep 0.3
+        window_geometry "$WIN"
+        [ "$WIN_Y" -lt 300 ] || fail "the window went back to the centre after the user moved it"
+    fi
     pass "without a display Zumeko says so and ends with 1; its window ${WIN_WIDTH}x$WIN_HEIGHT is centred with its frame"
 
     xdotool key End

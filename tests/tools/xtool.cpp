@@ -98,13 +98,19 @@ int window(xcb_connection_t *c, const char *geometry, const char *color)
 
 int grab(xcb_connection_t *c, double seconds)
 {
+    // Holding (seconds > 0), it waits a little for a grab that another client ends; probing, it asks once.
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto *reply = xcb_grab_pointer_reply(c,
-        xcb_grab_pointer(
-            c, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
-        nullptr);
-    const bool held = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
-    std::free(reply);
+    bool held = false;
+    for (int attempt = 0; !held && attempt < (seconds > 0 ? 100 : 1); ++attempt) {
+        auto *reply = xcb_grab_pointer_reply(c,
+            xcb_grab_pointer(c, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
+                XCB_CURRENT_TIME),
+            nullptr);
+        held = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(reply);
+        if (!held && seconds > 0)
+            usleep(20000);
+    }
     xcb_flush(c);
     usleep(useconds_t(seconds * 1e6));
     return held ? 0 : 1;
