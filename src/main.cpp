@@ -41,7 +41,7 @@ void keepClipboard(Module1::Services &services)
     helper.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zumeko-clipboard"), {});
     helper.write(clipboard->text().toUtf8());
     helper.closeWriteChannel();
-    helper.waitForFinished(2000);
+    helper.waitForFinished(); // until the helper has the clipboard, which takes a moment
 }
 
 } // namespace

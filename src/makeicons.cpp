@@ -65,9 +65,11 @@ int main(int argc, char *argv[])
     for (const int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) {
         const QString folder = QStringLiteral("%1/hicolor/%2x%2/apps").arg(out).arg(size);
         QFile file(folder + QStringLiteral("/zumeko.png"));
-        if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || file.write(png(icon, size)) < 0)
+        const QByteArray image = png(icon, size);
+        if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || file.write(image) != image.size())
             return 1;
     }
     QFile file(out + QStringLiteral("/zumeko.ico"));
-    return file.open(QIODevice::WriteOnly) && file.write(ico(icon, { 16, 24, 32, 48, 64, 256 })) > 0 ? 0 : 1;
+    const QByteArray icons = ico(icon, { 16, 24, 32, 48, 64, 256 });
+    return file.open(QIODevice::WriteOnly) && file.write(icons) == icons.size() ? 0 : 1;
 }

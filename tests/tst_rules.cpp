@@ -89,7 +89,8 @@ private Q_SLOTS:
                 { rgb565, { 0xFF, 0xFF }, 0xFFFFFF }, { rgb565, { 0x00, 0x84 }, ScreenColor(132, 130, 0) },
                 { msb565, { 0x00, 0x1F }, ScreenColor(0, 0, 255) },
                 { rgb30, { 0x00, 0x00, 0xF0, 0x3F }, ScreenColor(255, 0, 0) },
-                { noBlue, { 0xFF, 0x80, 0xFF, 0x00 }, ScreenColor(0xFF, 0x80, 0) }, // a channel the visual lacks
+                { noBlue, { 0xFF, 0x80, 0xFF, 0x00 },
+                    ScreenColor(0xFF, 0x80, 0) }, // a channel the visual lacks
                 { rgb24, { 0x20, 0x80, 0xFF }, -1 } }) // too short for a pixel
             QCOMPARE(Module1::ToScreenColor(bytes.data(), bytes.size(), format), color);
     }

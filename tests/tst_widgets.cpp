@@ -217,6 +217,9 @@ private Q_SLOTS:
             QStringList({ u"HScroll_R"_s, u"HScroll_G"_s, u"HScroll_B"_s, u"Option1"_s, u"CmdCopy"_s,
                 u"ChkFonttag"_s, u"CmdQuit"_s }));
         QCOMPARE(QGuiApplication::clipboard()->text(), u"#000000"_s); // Enter on Copy
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(find<QPushButton>(m_window.get(), u"CmdCopy"_s), Qt::Key_Space); // and Space, as ever
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"#000000"_s);
         QVERIFY(m_window->isVisible());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
         QVERIFY(!m_window->isVisible()); // Enter on Quit

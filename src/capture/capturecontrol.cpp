@@ -41,19 +41,15 @@ void CaptureControl::CancelCapture()
     if (!m_armed)
         return;
     m_armed = false;
-    m_recheck.stop();
     m_grab->release();
-}
-
-bool CaptureControl::holdsPointer() const
-{
-    return m_armed && m_grab->held();
 }
 
 void CaptureControl::holdPointer()
 {
-    if (!m_armed)
+    if (!m_armed) {
+        m_recheck.stop();
         return;
+    }
     // Under a modal box of ours the pointer is the box's, or its buttons could not be clicked.
     if (QApplication::activeModalWidget() != nullptr)
         m_grab->release();

@@ -25,7 +25,6 @@ public:
     void StartCapture(); // harmless while armed
     void CancelCapture(); // disarms without raising Capture
     bool isArmed() const { return m_armed; }
-    bool holdsPointer() const; // armed, and the platform has really given it the pointer
 
     // What the platform's grab reports.
     void pointerMoved();

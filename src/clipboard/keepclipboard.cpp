@@ -53,8 +53,10 @@ int main()
 
     // Zumeko waits for this process, not for the one that goes on serving.
     const pid_t server = fork();
-    if (server != 0)
-        _exit(server > 0 ? 0 : 1);
+    if (server < 0)
+        return 1;
+    if (server > 0)
+        _exit(0);
     setsid();
     const int null = open("/dev/null", O_RDWR);
     for (int fd = 0; fd < 3; ++fd)

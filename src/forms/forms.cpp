@@ -23,6 +23,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -132,14 +133,16 @@ QFont Typeface(qreal pointSize)
 
 namespace {
 
-    QString captionOf(const QWidget *control)
+    // The caption of a label, button or frame; none for any other control.
+    std::optional<QString> captionOf(const QWidget *control)
     {
         if (const auto *label = qobject_cast<const QLabel *>(control))
             return label->text();
         if (const auto *button = qobject_cast<const QAbstractButton *>(control))
             return button->text();
-        const auto *frame = qobject_cast<const QGroupBox *>(control);
-        return frame != nullptr ? frame->title() : QString();
+        if (const auto *frame = qobject_cast<const QGroupBox *>(control))
+            return frame->title();
+        return std::nullopt;
     }
 
     void setCaption(QWidget *control, const QString &text)
@@ -175,12 +178,14 @@ namespace {
 void FitFont(QWidget *control, const QStringList &texts)
 {
     constexpr int SmallestPixels = 8; // below this Japanese is no longer legible: clipped is better
-    const QString own = captionOf(control);
+    const std::optional<QString> own = captionOf(control);
+    if (!own)
+        return;
     QFont font = control->font();
     font.setPixelSize(QFontInfo(font).pixelSize());
     // The widest text in one size is the widest in every other.
     const QFontMetricsF metrics(font);
-    QString widest = texts.isEmpty() ? own : texts.first();
+    QString widest = texts.isEmpty() ? *own : texts.first();
     for (const QString &text : texts) {
         if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest))
             widest = text;
@@ -190,7 +195,7 @@ void FitFont(QWidget *control, const QStringList &texts)
         font.setPixelSize(font.pixelSize() - 1);
         control->setFont(font);
     }
-    setCaption(control, own);
+    setCaption(control, *own);
 }
 
 QImage ProgramIconImage()

@@ -171,8 +171,7 @@ void FrmMain::fitTexts()
     }
     Forms::FitFont(LblColorcode, codes);
     Forms::FitFont(LblCurposition, positions);
-    for (QWidget *control : std::initializer_list<QWidget *> { Label1[0], Label1[1], Label1[2], Frame1,
-             Option1, Option2, Label2, Frame2, ChkFonttag, CmdCopy, CmdQuit })
+    for (QWidget *control : findChildren<QWidget *>()) // the fixed captions; the others are fitted already
         Forms::FitFont(control);
 }
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <span>
 #include <unordered_map>
 
 #include <pwd.h>
@@ -175,8 +176,8 @@ namespace {
         }
 
         // Zumeko always passes an empty working directory: a file is looked for in the current one.
-        std::intptr_t shellExecute(Handle, const char *operation, const char *file, const char *, const char *,
-            int) override
+        std::intptr_t shellExecute(
+            Handle, const char *operation, const char *file, const char *, const char *, int) override
         {
             if (qGuiApp == nullptr)
                 return SE_ERR_OOM;
@@ -247,11 +248,12 @@ namespace {
             auto *tree = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr);
             if (tree == nullptr)
                 return XCB_NONE;
-            const xcb_window_t *children = xcb_query_tree_children(tree);
+            const std::span children(xcb_query_tree_children(tree),
+                static_cast<std::size_t>(xcb_query_tree_children_length(tree)));
             xcb_window_t found = XCB_NONE;
             // Topmost first: the last child is the one on top.
-            for (int i = xcb_query_tree_children_length(tree) - 1; i >= 0 && found == XCB_NONE; --i)
-                found = clientWindow(children[i], depth - 1);
+            for (auto child = children.rbegin(); child != children.rend() && found == XCB_NONE; ++child)
+                found = clientWindow(*child, depth - 1);
             std::free(tree);
             return found;
         }
