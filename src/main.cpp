@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
+#include "forms.h"
 #include "frmmain.h"
 #include "module1.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFont>
 #include <QProcess>
 
 #include <cstdio>
@@ -61,6 +63,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Ties the window to its desktop entry, for task bars and portals.
     QGuiApplication::setDesktopFileName(QStringLiteral("zumeko"));
+    // The menu bar and the message boxes in the Japanese face the controls use: one face to load, not two.
+    QFont font = QApplication::font();
+    font.setFamily(Forms::Typeface(font.pointSizeF()).family());
+    QApplication::setFont(font);
     FrmMain window;
     if (!window.Form_Load())
         return AlreadyRunning;

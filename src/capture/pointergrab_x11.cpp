@@ -19,36 +19,26 @@ constexpr std::uint16_t CrossHair = 34; // in the X cursor font
 constexpr std::uint16_t Events
     = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION;
 
-struct Connection {
-    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+} // namespace
+
+struct PointerGrab::Platform {
+    xcb_connection_t *c = nullptr; // made when the pointer is first wanted: most starts never pick
     xcb_window_t root = 0;
     xcb_cursor_t cursor = 0;
     std::unique_ptr<QSocketNotifier> events;
     bool pressed = false; // a press was taken; its release goes the same way before the grab ends
 
-    ~Connection() { xcb_disconnect(c); }
+    ~Platform()
+    {
+        if (c != nullptr)
+            xcb_disconnect(c);
+    }
 };
-
-} // namespace
-
-struct PointerGrab::Platform : Connection { };
 
 PointerGrab::PointerGrab(CaptureControl &control)
     : m_control(control)
     , m_platform(std::make_unique<Platform>())
 {
-    Platform &p = *m_platform;
-    if (xcb_connection_has_error(p.c) != 0)
-        return;
-    p.root = xcb_setup_roots_iterator(xcb_get_setup(p.c)).data->root;
-    const xcb_font_t font = xcb_generate_id(p.c);
-    xcb_open_font(p.c, font, 6, "cursor");
-    p.cursor = xcb_generate_id(p.c);
-    xcb_create_glyph_cursor(
-        p.c, p.cursor, font, font, CrossHair, CrossHair + 1, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
-    xcb_close_font(p.c, font);
-    p.events = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(p.c), QSocketNotifier::Read);
-    QObject::connect(p.events.get(), &QSocketNotifier::activated, &m_control, [this] { dispatch(); });
 }
 
 PointerGrab::~PointerGrab() = default;
@@ -56,6 +46,20 @@ PointerGrab::~PointerGrab() = default;
 bool PointerGrab::take()
 {
     Platform &p = *m_platform;
+    if (p.c == nullptr) {
+        p.c = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(p.c) != 0)
+            return m_held = false;
+        p.root = xcb_setup_roots_iterator(xcb_get_setup(p.c)).data->root;
+        const xcb_font_t font = xcb_generate_id(p.c);
+        xcb_open_font(p.c, font, 6, "cursor");
+        p.cursor = xcb_generate_id(p.c);
+        xcb_create_glyph_cursor(
+            p.c, p.cursor, font, font, CrossHair, CrossHair + 1, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
+        xcb_close_font(p.c, font);
+        p.events = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(p.c), QSocketNotifier::Read);
+        QObject::connect(p.events.get(), &QSocketNotifier::activated, &m_control, [this] { dispatch(); });
+    }
     if (xcb_connection_has_error(p.c) != 0)
         return m_held = false;
     // Asked again while held, the server only confirms it.
@@ -72,7 +76,7 @@ bool PointerGrab::take()
 void PointerGrab::release()
 {
     Platform &p = *m_platform;
-    if (m_held && !p.pressed) {
+    if (m_held && !p.pressed && p.c != nullptr) {
         xcb_ungrab_pointer(p.c, XCB_CURRENT_TIME);
         xcb_flush(p.c);
     }

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGroupBox>
@@ -21,6 +22,7 @@
 #include <QStyleOptionButton>
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -117,13 +119,16 @@ void DoEvents()
 
 QFont Typeface(qreal pointSize)
 {
+    // Chosen once, by name: every font asked for a missing family would walk the substitutes again, and
+    // that walk was most of what starting took.
     static const QString family = [] {
-        const QString name = u"ＭＳ Ｐゴシック"_s;
-        QFont::insertSubstitutions(name,
-            { u"MS PGothic"_s, u"Yu Gothic UI"_s, u"Meiryo UI"_s, u"Meiryo"_s, u"MS UI Gothic"_s,
-                u"IPAPGothic"_s, u"IPAexGothic"_s, u"Noto Sans CJK JP"_s, u"Source Han Sans JP"_s,
-                u"VL PGothic"_s, u"TakaoPGothic"_s });
-        return name;
+        for (const QString &name : { u"ＭＳ Ｐゴシック"_s, u"MS PGothic"_s, u"Yu Gothic UI"_s, u"Meiryo UI"_s,
+                 u"Meiryo"_s, u"MS UI Gothic"_s, u"IPAPGothic"_s, u"IPAexGothic"_s, u"Noto Sans CJK JP"_s,
+                 u"Source Han Sans JP"_s, u"VL PGothic"_s, u"TakaoPGothic"_s }) {
+            if (QFontDatabase::hasFamily(name))
+                return name;
+        }
+        return QString(); // the system's own font, which has Japanese where it is used
     }();
     QFont font(family);
     font.setPointSizeF(pointSize);
@@ -155,22 +160,21 @@ namespace {
             frame->setTitle(text);
     }
 
-    // What the control asks for to show its caption whole (a frame: its title), against what it has. A
-    // push button's size hint holds a minimum width of the style's besides, so its text area is asked.
-    bool captionFits(const QWidget *control)
+    // How much larger than its room a control's caption is (a frame's: its title); 1 or less when it fits.
+    // A push button's size hint holds a minimum width of the style's besides, so its text area is asked.
+    qreal overflow(const QWidget *control)
     {
+        QSizeF needed
+            = qobject_cast<const QGroupBox *>(control) ? control->minimumSizeHint() : control->sizeHint();
+        QRectF room = control->rect();
         if (const auto *button = qobject_cast<const QPushButton *>(control)) {
             QStyleOptionButton option;
             option.initFrom(button);
-            const QRect room
-                = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
             const QFontMetricsF metrics(button->font());
-            return metrics.horizontalAdvance(button->text()) <= room.width()
-                && metrics.height() <= room.height();
+            needed = QSizeF(metrics.horizontalAdvance(button->text()), metrics.height());
         }
-        const QSize needed
-            = qobject_cast<const QGroupBox *>(control) ? control->minimumSizeHint() : control->sizeHint();
-        return needed.width() <= control->width() && needed.height() <= control->height();
+        return room.isEmpty() ? 1 : std::max(needed.width() / room.width(), needed.height() / room.height());
     }
 
 } // namespace
@@ -183,16 +187,30 @@ void FitFont(QWidget *control, const QStringList &texts)
         return;
     QFont font = control->font();
     font.setPixelSize(QFontInfo(font).pixelSize());
-    // The widest text in one size is the widest in every other.
     const QFontMetricsF metrics(font);
-    QString widest = texts.isEmpty() ? *own : texts.first();
+    // The widest text in one size is the widest in every other. Summing the characters' advances finds it
+    // without laying out each of hundreds of texts; the fit itself is measured on the real layout.
+    const auto advance = [&metrics](const QString &text) {
+        qreal sum = 0;
+        for (const QChar c : text)
+            sum += metrics.horizontalAdvance(c);
+        return sum;
+    };
+    QString widest = *own;
+    qreal widestAdvance = -1;
     for (const QString &text : texts) {
-        if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest))
+        if (const qreal width = advance(text); width > widestAdvance) {
             widest = text;
+            widestAdvance = width;
+        }
     }
     setCaption(control, widest);
-    while (!captionFits(control) && font.pixelSize() > SmallestPixels) {
-        font.setPixelSize(font.pixelSize() - 1);
+    // Widths scale with the size, nearly: one step to the size that should fit, then a pixel at a time where
+    // hinting or the margins keep it from fitting yet. Every size tried is a font to load.
+    for (qreal over = overflow(control); over > 1 && font.pixelSize() > SmallestPixels;
+         over = overflow(control)) {
+        font.setPixelSize(
+            std::max(SmallestPixels, std::min(font.pixelSize() - 1, int(font.pixelSize() / over))));
         control->setFont(font);
     }
     setCaption(control, *own);

@@ -67,6 +67,12 @@ FrmMain::FrmMain(QWidget *parent)
     Timer1->setInterval(Layout::TimerInterval);
     // A coarse timer may round 10 ms up to 15 or 20; sampling is meant to run a hundred times a second.
     Timer1->setTimerType(Qt::PreciseTimer);
+    m_nextFrame = new QTimer(this);
+    m_nextFrame->setSingleShot(true);
+    connect(m_nextFrame, &QTimer::timeout, this, [this] {
+        QEvent paint(QEvent::UpdateRequest);
+        event(&paint);
+    });
 
     connect(HScroll_R, &HScrollBar::Change, this, &FrmMain::HScroll_R_Change);
     connect(HScroll_G, &HScrollBar::Change, this, &FrmMain::HScroll_G_Change);
@@ -165,9 +171,12 @@ void FrmMain::fitTexts()
         codes << u"#"_s + QString(6, digit);
     for (int digit = 0; digit < 10; ++digit) // five digits and a sign: far left of a wide desktop
         positions << fromU16(colorcode::CursorPositionText(-11111 * digit, -11111 * digit));
-    for (const auto &labels : { Lbl_R, Lbl_G, Lbl_B }) {
-        Forms::FitFont(labels[0], decimals);
-        Forms::FitFont(labels[1], hexes);
+    // The three channels' labels are alike: fitted once, the others take the same font.
+    Forms::FitFont(Lbl_R[0], decimals);
+    Forms::FitFont(Lbl_R[1], hexes);
+    for (const auto &labels : { Lbl_G, Lbl_B }) {
+        labels[0]->setFont(Lbl_R[0]->font());
+        labels[1]->setFont(Lbl_R[1]->font());
     }
     Forms::FitFont(LblColorcode, codes);
     Forms::FitFont(LblCurposition, positions);
@@ -388,6 +397,23 @@ void FrmMain::Capture1_Point(std::intptr_t hwndPointed)
     const bool self = hwndPointed == static_cast<Module1::Handle>(winId());
     if (desktop || self)
         Capture1->StartCapture();
+}
+
+bool FrmMain::event(QEvent *event)
+{
+    // A screen shows some sixty frames a second, and screen mode may change the colour a hundred times: a
+    // repaint waits for the next frame, and the changes in between are painted at once, as one.
+    constexpr qint64 FrameInterval = 16; // milliseconds
+    if (event->type() == QEvent::UpdateRequest) {
+        const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : FrameInterval;
+        if (since < FrameInterval) {
+            if (!m_nextFrame->isActive())
+                m_nextFrame->start(int(FrameInterval - since));
+            return true;
+        }
+        m_sinceFrame.start();
+    }
+    return QMainWindow::event(event);
 }
 
 void FrmMain::changeEvent(QEvent *event)
