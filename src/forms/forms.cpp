@@ -50,11 +50,7 @@ namespace {
         return lock;
     }
 
-    ClipboardWriter &clipboardWriter()
-    {
-        static ClipboardWriter writer;
-        return writer;
-    }
+    bool clipboardRefuses = false;
 
 } // namespace
 
@@ -241,24 +237,23 @@ QIcon ProgramIcon()
 
 void ClipboardClear()
 {
-    if (clipboardWriter())
-        return;
-    QGuiApplication::clipboard()->clear();
+    if (!clipboardRefuses)
+        QGuiApplication::clipboard()->clear();
 }
 
 bool ClipboardSetText(const QString &text)
 {
-    if (const auto &writer = clipboardWriter())
-        return writer(text);
+    if (clipboardRefuses)
+        return false;
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->setText(text);
     // Qt reports no failure of its own; reading back tells whether the text is what the clipboard holds.
     return clipboard->text() == text;
 }
 
-void SetClipboardWriter(ClipboardWriter writer)
+void SetClipboardRefuses(bool refuses)
 {
-    clipboardWriter() = std::move(writer);
+    clipboardRefuses = refuses;
 }
 
 } // namespace Forms

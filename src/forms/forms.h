@@ -57,7 +57,6 @@ QIcon ProgramIcon();
 void ClipboardClear();
 bool ClipboardSetText(const QString &text);
 // Tests stand in for a clipboard that cannot be written.
-using ClipboardWriter = std::function<bool(const QString &text)>;
-void SetClipboardWriter(ClipboardWriter writer);
+void SetClipboardRefuses(bool refuses);
 
 } // namespace Forms
