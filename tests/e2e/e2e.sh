@@ -76,8 +76,9 @@ if [[ " $PARTS " == *" start "* ]]; then
     xdotool key End
     click_client "${COPY[@]}"
     expect_clipboard "#FF0000" "End on the focused red bar, then Copy"
-    # One copy for each user and display, whatever XDG_RUNTIME_DIR says (a shell may have none).
-    spawn second-copy env -u XDG_RUNTIME_DIR "$ZUMEKO"
+    # One copy for each user and display, whatever XDG_RUNTIME_DIR says (a shell may have none) and however
+    # DISPLAY spells it.
+    spawn second-copy env -u XDG_RUNTIME_DIR DISPLAY="unix$DISPLAY.0" "$ZUMEKO" # the same display, spelt otherwise
     find_window "$SPAWNED_PID"
     is_dialog "$FOUND_WINDOW" || fail "the second copy shows a window that is not a message box"
     focus_window "$FOUND_WINDOW"
