@@ -111,7 +111,6 @@ fi
 
 if [[ " $PARTS " == *" screen "* ]]; then
     ROOT_POINT=(20 20) XWIN_GEOMETRY=200x100+40+900 XWIN_POINT=(140 950)
-    pixel_at() { import -silent -window root -crop "1x1+$1+$2" -depth 8 -format '%[hex:p{0,0}]' info:; }
     # The swatch shows what the screen shows at (X, Y), read back the same way.
     swatch_shows() { SWATCH_SEEN="$(pixel_at "$SWATCH_X" "$SWATCH_Y")"; [ "$SWATCH_SEEN" = "$1" ]; }
     expect_swatch() { poll_until swatch_shows "$1" || fail "$2: the swatch shows #$SWATCH_SEEN, not #$1"; }
@@ -180,11 +179,8 @@ if [[ " $PARTS " == *" screen "* ]]; then
 fi
 
 if [[ " $PARTS " == *" help "* ]]; then
-    # The opener Qt runs on X11, recording what it is given.
-    mkdir "$E2E_TMP/bin" "$E2E_TMP/help"
-    printf '#!/bin/sh\necho "$*" >>"%s"\n' "$E2E_TMP/opened" >"$E2E_TMP/bin/xdg-open"
-    chmod +x "$E2E_TMP/bin/xdg-open"
-    export PATH="$E2E_TMP/bin:$PATH"
+    record_opener
+    mkdir "$E2E_TMP/help"
     opened_is() { OPENED_SEEN="$(cat "$E2E_TMP/opened" 2>/dev/null || true)"; [ "$OPENED_SEEN" = "$1" ]; }
 
     touch "$E2E_TMP/help/help.html"

@@ -111,4 +111,15 @@ clipboard_is()
     CLIPBOARD_SEEN="${CLIPBOARD_SEEN%x}"
     [ "$CLIPBOARD_SEEN" = "$1" ]
 }
+# The pixel the screen shows at (X, Y), as RRGGBB.
+pixel_at() { import -silent -window root -crop "1x1+$1+$2" -depth 8 -format '%[hex:p{0,0}]' info:; }
+# record_opener: the desktop's opener (xdg-open, which Qt on X11 and Wine both hand files and links to)
+# first on PATH, writing a line to $E2E_TMP/opened for each thing it is given.
+record_opener()
+{
+    mkdir -p "$E2E_TMP/bin"
+    printf '#!/bin/sh\necho "$*" >>"%s"\n' "$E2E_TMP/opened" >"$E2E_TMP/bin/xdg-open"
+    chmod +x "$E2E_TMP/bin/xdg-open"
+    export PATH="$E2E_TMP/bin:$PATH"
+}
 expect_clipboard() { poll_until clipboard_is "$1" || fail "$2: the clipboard holds ${CLIPBOARD_SEEN@Q}, expected ${1@Q}"; }

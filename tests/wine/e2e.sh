@@ -9,17 +9,13 @@ E2E_TIMEOUT=30
 start_xvfb
 start_wine
 eval "$("$XTOOL" points)"
-# The opener Wine hands an .html file to, recording what it is given.
-mkdir "$E2E_TMP/bin" "$E2E_TMP/help" "$E2E_TMP/empty"
-printf '#!/bin/sh\necho "$*" >>"%s"\n' "$E2E_TMP/opened" >"$E2E_TMP/bin/xdg-open"
-chmod +x "$E2E_TMP/bin/xdg-open"
-export PATH="$E2E_TMP/bin:$PATH"
+record_opener
+mkdir "$E2E_TMP/help" "$E2E_TMP/empty"
 touch "$E2E_TMP/help/help.html"
 
 click_client() { click "$WIN" "$1" $((MENU_HEIGHT + $2)) "${3:-1}"; }
 others() { OTHER="$(windows_of "$PID" "." | grep -vx "$WIN" || true)"; [ -n "$OTHER" ]; }
 no_others() { ! others; }
-pixel_at() { import -silent -window root -crop "1x1+$1+$2" -depth 8 -format '%[hex:p{0,0}]' info:; }
 swatch_shows() { SEEN="$(pixel_at $((WIN_X + SWATCH[0])) $((WIN_Y + MENU_HEIGHT + SWATCH[1])))"; [ "$SEEN" = "$1" ]; }
 expect_swatch() { poll_until swatch_shows "$1" || fail "$2: the swatch shows #$SEEN, not #$1"; }
 start_zumeko()
