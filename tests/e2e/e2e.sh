@@ -189,11 +189,7 @@ if [[ " $PARTS " == *" help "* ]]; then
     poll_until opened_is "file://$E2E_TMP/help/help.html" || fail "Alt+H opened ${OPENED_SEEN@Q}, not help.html"
     xdotool key alt+i
     poll_until others || fail "Alt+I showed no About box"
-    window_geometry "$WIN"
-    dx=$((WIN_X + WIN_WIDTH / 2)) dy=$((WIN_Y + WIN_HEIGHT / 2))
-    window_geometry "$OTHER"
-    dx=$((WIN_X + WIN_WIDTH / 2 - dx)) dy=$((WIN_Y + WIN_HEIGHT / 2 - dy))
-    ((dx * dx <= 1 && dy * dy <= 1)) || fail "the About box is centred ($dx, $dy) px off Zumeko's centre"
+    expect_centred "$OTHER" "$WIN" "the About box"
     click "$OTHER" "${ABOUT_URL[@]}"
     poll_until opened_is "file://$E2E_TMP/help/help.html"$'\n'"https://zumeko.example/" \
         || fail "a press on the link opened ${OPENED_SEEN@Q}"

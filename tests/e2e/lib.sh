@@ -101,6 +101,15 @@ window_shown() { ! exited "$1" || fail "process $1 ended before showing its wind
 # find_window PID [NAME]: waits for the one visible window of PID named NAME (default exactly Zumeko).
 find_window() { poll_until window_shown "$@" || fail "process $1 showed not one window named '${2:-Zumeko}': $FOUND_WINDOW"; }
 window_geometry() { eval "$(xdotool getwindowgeometry --shell "$1" | sed 's/^/WIN_/')"; }
+# expect_centred BOX WINDOW WHAT: the centres of the two windows are at most a pixel apart.
+expect_centred()
+{
+    window_geometry "$2"
+    local dx=$((WIN_X + WIN_WIDTH / 2)) dy=$((WIN_Y + WIN_HEIGHT / 2))
+    window_geometry "$1"
+    dx=$((WIN_X + WIN_WIDTH / 2 - dx)) dy=$((WIN_Y + WIN_HEIGHT / 2 - dy))
+    ((dx * dx <= 1 && dy * dy <= 1)) || fail "$3 is centred ($dx, $dy) px off its window's centre"
+}
 focus_window() { timeout "$E2E_TIMEOUT" xdotool windowfocus --sync "$1" || fail "window $1 took no focus"; }
 # click WIN X Y [BUTTON]: a real click at (X, Y) from the window's top-left corner.
 click() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}" || fail "cannot click at ($2, $3) in window $1"; }

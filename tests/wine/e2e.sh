@@ -68,11 +68,12 @@ xdotool key alt+i
 poll_until others || fail "Alt+I showed no About box"
 window_geometry "$OTHER"
 [ "$WIN_WIDTH $WIN_HEIGHT" = "${ABOUT[*]}" ] || fail "the About box is ${WIN_WIDTH}x$WIN_HEIGHT, not ${ABOUT[*]}"
+expect_centred "$OTHER" "$WIN" "the About box"
 click "$OTHER" "${ABOUT_OK[@]}"
 poll_until no_others || fail "OK did not close the About box"
 "$XTOOL" close "$WIN"
 expect_exit "$PID" 0 "Zumeko after the close command"
-pass "Alt+H opens help.html with the desktop's opener; the About box opens and OK closes it; closing ends with 0"
+pass "Alt+H opens help.html with the desktop's opener; the About box opens centred and OK closes it; closing ends with 0"
 
 start_zumeko "$E2E_TMP/empty"
 xdotool key alt+h
