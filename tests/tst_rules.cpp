@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Layer 1: the pure rules, with no window and no screen: colour texts, pixel formats, the About box's
-// centring. Each table's rows are told apart by their values in a failure message.
+// Layer 1: the pure rules, with no window and no screen: colour texts, pixel formats, twips, the About
+// box's centring. Each table's rows are told apart by their values in a failure message.
 #include "colorcode.h"
 #include "pixelformat.h"
 #include "placement.h"
+#include "twips.h"
 
 #include <QTest>
 
@@ -93,6 +94,14 @@ private Q_SLOTS:
                     ScreenColor(0xFF, 0x80, 0) }, // a channel the visual lacks
                 { rgb24, { 0x20, 0x80, 0xFF }, -1 } }) // too short for a pixel
             QCOMPARE(Module1::ToScreenColor(bytes.data(), bytes.size(), format), color);
+    }
+
+    // Fifteen twips a pixel, the nearest pixel, halves away from zero on both sides of the origin.
+    void twipsToPixels()
+    {
+        for (const auto &[twips, pixels] : { std::pair { 7, 0 }, { 8, 1 }, { 22, 1 }, { 23, 2 }, { -7, 0 },
+                 { -8, -1 }, { 8520, 568 } })
+            QCOMPARE(Forms::Pixels(twips), pixels);
     }
 
     void aboutBoxCentring()
