@@ -99,8 +99,8 @@ private Q_SLOTS:
     // Fifteen twips a pixel, the nearest pixel, halves away from zero on both sides of the origin.
     void twipsToPixels()
     {
-        for (const auto &[twips, pixels] : { std::pair { 7, 0 }, { 8, 1 }, { 22, 1 }, { 23, 2 }, { -7, 0 },
-                 { -8, -1 }, { 8520, 568 } })
+        for (const auto &[twips, pixels] :
+            { std::pair { 7, 0 }, { 8, 1 }, { 22, 1 }, { 23, 2 }, { -7, 0 }, { -8, -1 }, { 8520, 568 } })
             QCOMPARE(Forms::Pixels(twips), pixels);
     }
 
