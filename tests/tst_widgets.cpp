@@ -474,6 +474,14 @@ private Q_SLOTS:
         QVERIFY(font.bold() && font.pointSizeF() == 14.25);
         QVERIFY2(QFontInfo(font).family().startsWith(u"IPA"_s), qPrintable(QFontInfo(font).family()));
 
+        // A text too long for its control shrinks no further than Japanese stays legible, then is clipped.
+        Label cramped(u"既に起動しています。"_s);
+        cramped.resize(10, 10);
+        cramped.setFont(Forms::Typeface(12));
+        Forms::FitFont(&cramped);
+        QCOMPARE(QFontInfo(cramped.font()).pixelSize(), 8);
+        QCOMPARE(cramped.text(), u"既に起動しています。"_s);
+
         Label swatch;
         swatch.resize(20, 10);
         swatch.setBackColor(Sampled);
@@ -484,9 +492,9 @@ private Q_SLOTS:
         // stop short of the dot.
         const QImage face = capture()->grab().toImage();
         QCOMPARE(face.pixelColor(17, 17), QColor(Qt::red));
-        for (const auto &[x, y, dark] : { std::tuple { 12, 11, true }, { 21, 22, true }, { 16, 5, true },
-                 { 5, 16, true }, { 28, 17, true }, { 17, 28, true }, { 16, 15, false }, { 16, 19, false },
-                 { 14, 17, false } })
+        for (const auto &[x, y, dark] :
+            { std::tuple { 12, 11, true }, { 21, 22, true }, { 16, 5, true }, { 5, 16, true },
+                { 28, 17, true }, { 17, 28, true }, { 16, 15, false }, { 16, 19, false }, { 14, 17, false } })
             QVERIFY2((qGray(face.pixel(x, y)) < 100) == dark, qPrintable(u"%1, %2"_s.arg(x).arg(y)));
     }
 

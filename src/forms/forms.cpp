@@ -220,10 +220,10 @@ QImage ProgramIconImage()
         0x0000FF, 0xFF00FF, 0x800080, 0xFF00FF, 0x0000FF, 0xC0C0C0, 0x008000, 0xFFFF00, 0x808080, 0xFF0000 };
     QImage image(32, 32, QImage::Format_RGB32);
     image.fill(Qt::black);
-    for (int stripe = 0; stripe < 15; ++stripe) {
-        for (int y = 1 + 2 * stripe; y < 3 + 2 * stripe; ++y) {
+    for (std::size_t stripe = 0; stripe < Stripes.size(); ++stripe) {
+        for (int y = 1 + 2 * int(stripe); y < 3 + 2 * int(stripe); ++y) {
             for (int x = 1; x < 31; ++x)
-                image.setPixel(x, y, 0xFF000000 | Stripes[static_cast<std::size_t>(stripe)]);
+                image.setPixel(x, y, 0xFF000000 | Stripes[stripe]);
         }
     }
     return image;
