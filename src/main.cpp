@@ -65,8 +65,10 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("zumeko"));
     // The menu bar and the message boxes in the Japanese face the controls use: one face to load, not two.
     QFont font = QApplication::font();
-    font.setFamily(Forms::Typeface(font.pointSizeF()).family());
-    QApplication::setFont(font);
+    if (const QString family = Forms::Typeface(font.pointSizeF()).family(); !family.isEmpty()) {
+        font.setFamily(family);
+        QApplication::setFont(font);
+    }
     FrmMain window;
     if (!window.Form_Load())
         return AlreadyRunning;

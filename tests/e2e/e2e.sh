@@ -78,7 +78,7 @@ if [[ " $PARTS " == *" start "* ]]; then
     expect_clipboard "#FF0000" "End on the focused red bar, then Copy"
     # One copy for each user and display, whatever XDG_RUNTIME_DIR says (a shell may have none) and however
     # DISPLAY spells it.
-    spawn second-copy env -u XDG_RUNTIME_DIR DISPLAY="unix$DISPLAY.0" "$ZUMEKO" # the same display, spelt otherwise
+    spawn second-copy env -u XDG_RUNTIME_DIR DISPLAY="unix$DISPLAY.0" "$ZUMEKO"
     find_window "$SPAWNED_PID"
     is_dialog "$FOUND_WINDOW" || fail "the second copy shows a window that is not a message box"
     focus_window "$FOUND_WINDOW"
@@ -87,7 +87,7 @@ if [[ " $PARTS " == *" start "* ]]; then
     focus_window "$WIN"
     xdotool key Tab Tab Return # from Copy, which the click gave the focus, to Quit
     expect_exit "$PID" 0 "Zumeko after Enter on the focused Quit button"
-    pass "End and Copy give #FF0000; a second copy, without XDG_RUNTIME_DIR, is refused with 2; Enter on Quit ends with 0"
+    pass "End and Copy give #FF0000; a second copy, without XDG_RUNTIME_DIR and with DISPLAY spelt otherwise, is refused with 2; Enter on Quit ends with 0"
 
     # Fixed fault: the copied code was lost when Zumeko ended, with no clipboard manager to keep it.
     expect_clipboard "#FF0000" "after Zumeko ended"
