@@ -6,7 +6,7 @@
 #include "forms.h"
 #include "frmmain.h"
 #include "module1.h"
-#include "module1_fake.h"
+#include "services_fake.h"
 
 #include <QApplication>
 #include <QCursor>

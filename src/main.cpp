@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFont>
-#include <QProcess>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,20 +29,6 @@ void reportLostDisplay()
         std::fprintf(stderr, "zumeko: the X display went away\n");
         std::_Exit(DisplayLost);
     }
-}
-
-// On X11 a copied text lives only as long as the program that copied it. Where no clipboard manager takes
-// it over, a helper of ours keeps it until another program copies something.
-void keepClipboard(Module1::Services &services)
-{
-    const QClipboard *clipboard = QGuiApplication::clipboard();
-    if (!clipboard->ownsClipboard() || services.clipboardOutlivesProgram())
-        return;
-    QProcess helper;
-    helper.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zumeko-clipboard"), {});
-    helper.write(clipboard->text().toUtf8());
-    helper.closeWriteChannel();
-    helper.waitForFinished(); // until the helper has the clipboard, which takes a moment
 }
 
 } // namespace
@@ -77,6 +62,7 @@ int main(int argc, char *argv[])
     running = true;
     const int status = app.exec();
     running = false;
-    keepClipboard(services);
+    if (const QClipboard *clipboard = QGuiApplication::clipboard(); clipboard->ownsClipboard())
+        services.keepClipboard(clipboard->text().toStdString());
     return status == 0 ? Ended : CannotStart;
 }

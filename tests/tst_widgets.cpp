@@ -6,7 +6,7 @@
 #include "frminfo.h"
 #include "frmmain.h"
 #include "label.h"
-#include "module1_fake.h"
+#include "services_fake.h"
 
 #include <QApplication>
 #include <QClipboard>

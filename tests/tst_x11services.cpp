@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Layer 3: the X11 backend against a real X server (a private Xvfb, at depth 24 and at depth 16).
 #include "colorcode.h"
-#include "module1.h"
+#include "services_x11.h"
 
 #include <QTest>
 
@@ -17,7 +17,7 @@ class TestX11Services : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        m_services = Module1::CreatePlatformServices();
+        m_services = std::make_unique<Module1::X11Services>();
         QCOMPARE(QString::fromStdString(m_services->unavailableReason()), QString());
         m_c = xcb_connect(nullptr, nullptr);
         m_screen = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data;
@@ -95,32 +95,6 @@ private Q_SLOTS:
         QCOMPARE(m_services->liveContexts(), 0u);
         QCOMPARE(m_services->windowDC(0), Handle(0));
         QCOMPARE(m_services->windowDC(Handle(1) << 40), Handle(0)); // no such window on X
-    }
-
-    void pointedWindowIsTheApplicationsOwn()
-    {
-        warp(5, 5);
-        QCOMPARE(m_services->pointedWindow(), Handle(m_screen->root)); // the bare root: the desktop
-        // Without a window manager the top-level window is the root's child itself.
-        const xcb_window_t plain = window(m_screen->root, 100, 100, 100, 100);
-        warp(150, 150);
-        QCOMPARE(m_services->pointedWindow(), Handle(plain));
-        // Under a window manager the root's child is a frame; the application's window carries WM_STATE,
-        // also when the pointer is over the frame's decoration.
-        const xcb_window_t frame = window(m_screen->root, 300, 300, 200, 200);
-        window(frame, 0, 0, 200, 20);
-        const xcb_window_t client = window(frame, 0, 20, 200, 180);
-        auto *atom = xcb_intern_atom_reply(m_c, xcb_intern_atom(m_c, 0, 8, "WM_STATE"), nullptr);
-        const std::uint32_t state[] = { 1, XCB_NONE };
-        xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, client, atom->atom, atom->atom, 32, 2, state);
-        std::free(atom);
-        for (const int y : { 305, 400 }) {
-            warp(400, y);
-            QCOMPARE(m_services->pointedWindow(), Handle(client));
-        }
-        xcb_destroy_window(m_c, frame);
-        xcb_destroy_window(m_c, plain);
-        sync();
     }
 
 private:

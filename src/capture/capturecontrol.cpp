@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "capturecontrol.h"
 
-#include "pointergrab.h"
-
 #include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,7 +13,7 @@ constexpr int RecheckInterval = 100; // milliseconds
 
 CaptureControl::CaptureControl(QWidget *parent)
     : QWidget(parent)
-    , m_grab(std::make_unique<PointerGrab>(*this))
+    , m_grab(Module1::CurrentServices().createPointerGrab(*this))
 {
     setFocusPolicy(Qt::NoFocus);
     m_recheck.setInterval(RecheckInterval);
@@ -73,19 +71,26 @@ bool CaptureControl::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void CaptureControl::pointerMoved()
+void CaptureControl::pointerMoved(Module1::Handle pointed)
 {
     if (m_armed)
-        Q_EMIT Point(Module1::CurrentServices().pointedWindow());
+        Q_EMIT Point(pointed);
 }
 
-void CaptureControl::pointerPressed()
+void CaptureControl::pointerPressed(Module1::Handle pressed)
 {
     if (!m_armed)
         return;
-    const Module1::Handle captured = Module1::CurrentServices().pointedWindow();
     CancelCapture();
-    Q_EMIT Capture(captured);
+    Q_EMIT Capture(pressed);
+}
+
+void CaptureControl::screenUnreadable()
+{
+    if (!m_armed)
+        return;
+    CancelCapture();
+    Q_EMIT Unavailable();
 }
 
 void CaptureControl::paintEvent(QPaintEvent *)

@@ -86,6 +86,7 @@ FrmMain::FrmMain(QWidget *parent)
     connect(Timer1, &QTimer::timeout, this, &FrmMain::Timer1_Timer);
     connect(Capture1, &CaptureControl::Capture, this, &FrmMain::Capture1_Capture);
     connect(Capture1, &CaptureControl::Point, this, &FrmMain::Capture1_Point);
+    connect(Capture1, &CaptureControl::Unavailable, this, &FrmMain::Capture1_Unavailable);
     connect(CmdCopy, &QPushButton::clicked, this, &FrmMain::CmdCopy_Click);
     connect(MenuHelp, &QAction::triggered, this, &FrmMain::MenuHelp_Click);
     connect(MenuInfo, &QAction::triggered, this, &FrmMain::MenuInfo_Click);
@@ -397,6 +398,16 @@ void FrmMain::Capture1_Point(std::intptr_t hwndPointed)
     const bool self = hwndPointed == static_cast<Module1::Handle>(winId());
     if (desktop || self)
         Capture1->StartCapture();
+}
+
+// Some desktops let no program read the screen (a Wayland session without the means): rather than show a
+// colour that is not there, say so once and give the scroll bars back.
+void FrmMain::Capture1_Unavailable()
+{
+    Timer1->stop();
+    Forms::MsgBox(
+        u"このデスクトップでは画面の色を読み取れません。スクロールバーを用いて取得してください。"_s, this);
+    Option1_Click();
 }
 
 bool FrmMain::event(QEvent *event)

@@ -49,6 +49,7 @@ public Q_SLOTS:
     void Timer1_Timer();
     void Capture1_Capture(std::intptr_t hwndCaptured);
     void Capture1_Point(std::intptr_t hwndPointed);
+    void Capture1_Unavailable();
 
 protected:
     bool event(QEvent *event) override;

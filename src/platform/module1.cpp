@@ -24,7 +24,7 @@ Services &CurrentServices()
 {
     auto &services = installed();
     if (!services)
-        services = CreatePlatformServices();
+        services = LoadPlatform();
     return *services;
 }
 

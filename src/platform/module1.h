@@ -28,7 +28,11 @@ inline Handle ToHandle(const HandleVar &var)
 inline constexpr std::int32_t NoColor = -1;
 inline constexpr int SW_SHOW = 5;
 
-// One implementation per platform (chosen by the build), plus a scriptable fake for tests.
+class PointerGrab;
+class GrabClient;
+
+// One implementation per platform, chosen when the program starts (LoadPlatform), plus a scriptable fake
+// for tests.
 class Services {
 public:
     virtual ~Services() = default;
@@ -55,19 +59,20 @@ public:
     virtual std::string instanceFolder() { return {}; }
     virtual std::string displayName() { return {}; }
 
-    // Whether a copied text stays on the clipboard when the program that copied it ends: the system keeps
-    // it, or a clipboard manager takes it over.
-    virtual bool clipboardOutlivesProgram() { return true; }
+    // Called as the program ends with the text it last put on the clipboard and still owns: keeps it there
+    // where the system would drop it with the program (X11 without a clipboard manager).
+    virtual void keepClipboard(const std::string &) { }
     // True when the display the program showed on has gone away (the X server ended).
     virtual bool displayLost() { return false; }
 
-    // The top-level application window under the pointer: under a window manager the client window, not
-    // its frame; the desktop window when the pointer is over no window; 0 when it cannot be told.
-    virtual Handle pointedWindow() = 0;
+    // The means for the pointer capture control to have the user's next click anywhere on the screen.
+    virtual std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client) = 0;
 };
 
-// Defined once, in the backend file that the build picks for this platform.
-std::unique_ptr<Services> CreatePlatformServices();
+// The platform this program runs on, chosen when it starts: on Windows, Windows; on Linux, the Wayland
+// session's compositor where WAYLAND_DISPLAY names one, else the X server; ZUMEKO_PLATFORM (x11,
+// wayland, portal) forces one. Where nothing can read the screen, a platform that says so.
+std::unique_ptr<Services> LoadPlatform();
 
 // The seam for tests: install a fake. nullptr goes back to the platform's own services.
 void SetServices(std::unique_ptr<Services> services);

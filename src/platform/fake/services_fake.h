@@ -2,6 +2,7 @@
 #pragma once
 
 #include "module1.h"
+#include "pointergrab.h"
 
 #include <functional>
 #include <string>
@@ -29,7 +30,6 @@ public:
         = [](std::int32_t, std::int32_t) { return std::int32_t { 0 }; };
     bool contextsAvailable = true;
     std::intptr_t shellResult = 42;
-    Handle pointed = Desktop;
     std::string folder; // where copies see each other
     std::string display = ":9";
 
@@ -38,6 +38,8 @@ public:
     int pixelReads = 0;
     int releases = 0;
     std::vector<ShellCall> shellCalls;
+    bool grabHeld = false;
+    GrabClient *grabClient = nullptr; // whom a scripted click is reported to
 
     bool cursorPos(CursorPoint &point) override;
     Handle desktopWindow() override { return Desktop; }
@@ -47,10 +49,9 @@ public:
     std::intptr_t shellExecute(Handle owner, const char *operation, const char *file, const char *parameters,
         const char *directory, int showCommand) override;
     std::size_t liveContexts() const override { return m_contexts.size(); }
-    Handle pointedWindow() override { return pointed; }
+    std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client) override;
     std::string instanceFolder() override { return folder; }
     std::string displayName() override { return display; }
-    bool clipboardOutlivesProgram() override { return false; }
 
 private:
     Handle m_lastContext = 0x4000;

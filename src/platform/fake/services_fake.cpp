@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "module1_fake.h"
+#include "services_fake.h"
 
 namespace Module1 {
 
@@ -43,6 +43,30 @@ std::intptr_t FakeServices::shellExecute(Handle owner, const char *operation, co
     shellCalls.push_back(
         { owner, text(operation), text(file), text(directory), parameters == nullptr, showCommand });
     return shellResult;
+}
+
+namespace {
+
+    class FakeGrab final : public PointerGrab {
+    public:
+        FakeGrab(FakeServices &services, GrabClient &client)
+            : m_services(services)
+        {
+            services.grabClient = &client;
+        }
+        ~FakeGrab() override { m_services.grabClient = nullptr; }
+        void take() override { m_services.grabHeld = true; }
+        void release() override { m_services.grabHeld = false; }
+
+    private:
+        FakeServices &m_services;
+    };
+
+} // namespace
+
+std::unique_ptr<PointerGrab> FakeServices::createPointerGrab(GrabClient &client)
+{
+    return std::make_unique<FakeGrab>(*this, client);
 }
 
 FakeServices &InstallFakeServices()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Windows backend: the real user32, gdi32 and shell32 calls.
 #include "module1.h"
+#include "pointergrab_win32.h"
 
 #include <string>
 #include <unordered_map>
@@ -84,22 +85,9 @@ namespace {
             return count;
         }
 
-        Handle pointedWindow() override
+        std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client) override
         {
-            POINT p {};
-            if (!::GetCursorPos(&p))
-                return 0;
-            HWND desktop = ::GetDesktopWindow();
-            HWND under = ::WindowFromPoint(p);
-            // Over no window, WindowFromPoint answers with the desktop itself, and GetAncestor has no root
-            // above the desktop to give (Wine answers 0). The shell's window behind the desktop icons is no
-            // application's window either: pointing there is pointing at the desktop.
-            if (under == nullptr || under == desktop)
-                return reinterpret_cast<Handle>(desktop);
-            HWND root = ::GetAncestor(under, GA_ROOT);
-            if (root != nullptr && root == ::GetShellWindow())
-                return reinterpret_cast<Handle>(desktop);
-            return reinterpret_cast<Handle>(root);
+            return std::make_unique<Win32PointerGrab>(client);
         }
 
     private:
@@ -109,7 +97,7 @@ namespace {
 
 } // namespace
 
-std::unique_ptr<Services> CreatePlatformServices()
+std::unique_ptr<Services> LoadPlatform()
 {
     return std::make_unique<Win32Services>();
 }

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "module1.h"
+
+namespace Module1 {
+
+// What a platform's pointer grab reports to the capture control that asked for it.
+class GrabClient {
+public:
+    virtual void pointerMoved(Handle pointed) = 0; // the window under the pointer, the desktop over none
+    virtual void pointerPressed(Handle pressed) = 0; // the click that fixes the colour; no window gets it
+    virtual void screenUnreadable() = 0; // this desktop lets no program read the screen
+
+protected:
+    ~GrabClient() = default;
+};
+
+// The platform's means to have every pointer move and the next press anywhere on the screen.
+class PointerGrab {
+public:
+    virtual ~PointerGrab() = default;
+    // Takes the pointer; asked again while held it confirms the grab, or takes it back where it was lost.
+    virtual void take() = 0;
+    // Lets it go, so that a box of ours can be used. A press already taken keeps it until its release.
+    virtual void release() = 0;
+};
+
+} // namespace Module1

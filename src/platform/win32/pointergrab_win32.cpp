@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: MIT
+#include "pointergrab_win32.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace Module1 {
+
+namespace {
+
+    HHOOK hook = nullptr;
+    HWND owner = nullptr; // the mailbox of the grab the hook reports to; one at a time
+    WPARAM releaseToSwallow = 0; // after a swallowed press, its release goes too
+    constexpr UINT Report = WM_APP;
+    constexpr WPARAM Moved = 0, Pressed = 1;
+
+    WPARAM releaseOf(WPARAM press)
+    {
+        switch (press) {
+        case WM_LBUTTONDOWN:
+            return WM_LBUTTONUP;
+        case WM_RBUTTONDOWN:
+            return WM_RBUTTONUP;
+        case WM_MBUTTONDOWN:
+            return WM_MBUTTONUP;
+        case WM_XBUTTONDOWN:
+            return WM_XBUTTONUP;
+        default:
+            return 0;
+        }
+    }
+
+    void unhook()
+    {
+        if (hook != nullptr)
+            UnhookWindowsHookEx(hook);
+        hook = nullptr;
+    }
+
+    // The application window under a point: over no window, or over the shell's window behind the desktop
+    // icons, the desktop itself.
+    LPARAM windowAt(POINT p)
+    {
+        HWND desktop = ::GetDesktopWindow();
+        HWND under = ::WindowFromPoint(p);
+        HWND root = under != nullptr && under != desktop ? ::GetAncestor(under, GA_ROOT) : nullptr;
+        return reinterpret_cast<LPARAM>(root != nullptr && root != ::GetShellWindow() ? root : desktop);
+    }
+
+    // A hook must answer quickly: the client hears of it once the hook has returned, and a report still
+    // on its way when the grab goes is dropped with its mailbox.
+    LRESULT CALLBACK lowLevelMouse(int code, WPARAM message, LPARAM data)
+    {
+        if (code != HC_ACTION)
+            return CallNextHookEx(nullptr, code, message, data);
+        if (message == releaseToSwallow) {
+            releaseToSwallow = 0;
+            if (owner == nullptr)
+                unhook();
+            return 1;
+        }
+        if (owner == nullptr)
+            return CallNextHookEx(nullptr, code, message, data);
+        const POINT at = reinterpret_cast<const MSLLHOOKSTRUCT *>(data)->pt;
+        if (message == WM_MOUSEMOVE) {
+            PostMessageW(owner, Report, Moved, windowAt(at));
+        } else if (const WPARAM release = releaseOf(message); release != 0) {
+            releaseToSwallow = release;
+            PostMessageW(owner, Report, Pressed, windowAt(at));
+            owner = nullptr;
+            return 1;
+        }
+        return CallNextHookEx(nullptr, code, message, data);
+    }
+
+    LRESULT CALLBACK mailbox(HWND window, UINT message, WPARAM what, LPARAM pointed)
+    {
+        auto *client = reinterpret_cast<GrabClient *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message != Report || client == nullptr)
+            return DefWindowProcW(window, message, what, pointed);
+        if (what == Pressed)
+            client->pointerPressed(Handle(pointed));
+        else
+            client->pointerMoved(Handle(pointed));
+        return 0;
+    }
+
+} // namespace
+
+Win32PointerGrab::Win32PointerGrab(GrabClient &client)
+{
+    static const ATOM windowClass = [] {
+        WNDCLASSW c {};
+        c.lpfnWndProc = mailbox;
+        c.hInstance = GetModuleHandleW(nullptr);
+        c.lpszClassName = L"ZumekoPointerGrab";
+        return RegisterClassW(&c);
+    }();
+    HWND window = CreateWindowExW(0, MAKEINTATOM(windowClass), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+        GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&client));
+    m_mailbox = reinterpret_cast<Handle>(window);
+}
+
+Win32PointerGrab::~Win32PointerGrab()
+{
+    release();
+    DestroyWindow(reinterpret_cast<HWND>(m_mailbox));
+}
+
+void Win32PointerGrab::take()
+{
+    if (hook == nullptr)
+        hook = SetWindowsHookExW(WH_MOUSE_LL, lowLevelMouse, GetModuleHandleW(nullptr), 0);
+    owner = hook != nullptr ? reinterpret_cast<HWND>(m_mailbox) : nullptr;
+}
+
+void Win32PointerGrab::release()
+{
+    if (owner == reinterpret_cast<HWND>(m_mailbox))
+        owner = nullptr;
+    // A press already swallowed keeps the hook until its release has gone the same way.
+    if (releaseToSwallow == 0)
+        unhook();
+}
+
+} // namespace Module1

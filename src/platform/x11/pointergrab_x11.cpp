@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+#include "pointergrab_x11.h"
+
+#include <QSocketNotifier>
+
+#include <cstdlib>
+
+namespace Module1 {
+
+namespace {
+
+    constexpr std::uint16_t CrossHair = 34; // in the X cursor font
+    constexpr std::uint16_t Events
+        = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION;
+
+} // namespace
+
+X11PointerGrab::X11PointerGrab(GrabClient &client)
+    : m_client(client)
+{
+}
+
+X11PointerGrab::~X11PointerGrab()
+{
+    m_events.reset();
+    if (m_c != nullptr)
+        xcb_disconnect(m_c);
+}
+
+bool X11PointerGrab::connect()
+{
+    m_c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(m_c) != 0)
+        return false;
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root;
+    const xcb_font_t font = xcb_generate_id(m_c);
+    xcb_open_font(m_c, font, 6, "cursor");
+    m_cursor = xcb_generate_id(m_c);
+    xcb_create_glyph_cursor(
+        m_c, m_cursor, font, font, CrossHair, CrossHair + 1, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
+    xcb_close_font(m_c, font);
+    m_events = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_c), QSocketNotifier::Read);
+    QObject::connect(m_events.get(), &QSocketNotifier::activated, m_events.get(), [this] { dispatch(); });
+    return true;
+}
+
+void X11PointerGrab::take()
+{
+    if (m_c == nullptr && !connect())
+        return;
+    if (xcb_connection_has_error(m_c) != 0)
+        return;
+    // Asked again while held, the server only confirms it.
+    auto *reply = xcb_grab_pointer_reply(m_c,
+        xcb_grab_pointer(m_c, 0, m_root, Events, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, m_cursor,
+            XCB_CURRENT_TIME),
+        nullptr);
+    m_held = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    dispatch(); // events read along with the reply wait in xcb's queue, not in the socket
+}
+
+void X11PointerGrab::release()
+{
+    if (m_held && !m_pressed)
+        ungrab();
+    m_held = false;
+}
+
+void X11PointerGrab::ungrab()
+{
+    xcb_ungrab_pointer(m_c, XCB_CURRENT_TIME);
+    xcb_flush(m_c);
+}
+
+void X11PointerGrab::dispatch()
+{
+    xcb_window_t moved = XCB_NONE;
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_c)) {
+        const int type = event->response_type & 0x7f;
+        // The root's child under the pointer comes with each event: the window a user sees there.
+        const auto *pointer = reinterpret_cast<const xcb_motion_notify_event_t *>(event);
+        const xcb_window_t under = pointer->child != XCB_NONE ? pointer->child : m_root;
+        if (type == XCB_MOTION_NOTIFY) {
+            moved = under;
+        } else if (type == XCB_BUTTON_PRESS && !m_pressed) {
+            m_pressed = true;
+            m_client.pointerPressed(Handle(under));
+        } else if (type == XCB_BUTTON_RELEASE && m_pressed) {
+            m_pressed = false;
+            if (!m_held) // the capture ended with the press: now the grab goes too
+                ungrab();
+        }
+        std::free(event);
+    }
+    if (xcb_connection_has_error(m_c) != 0)
+        m_events->setEnabled(false); // the server is gone; nothing more will come
+    // A burst of moves is one report.
+    if (moved != XCB_NONE)
+        m_client.pointerMoved(Handle(moved));
+}
+
+} // namespace Module1

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "pointergrab.h"
+
+#include <memory>
+
+#include <xcb/xcb.h>
+
+class QSocketNotifier;
+
+namespace Module1 {
+
+// Through a grab of the X server's pointer on the root window, on a connection of the grab's own: every
+// press anywhere comes here and to no window underneath, Zumeko's own included, and the server's answer
+// tells whether the pointer is really ours. The root never becomes unviewable, so unmapping Zumeko's
+// window (minimising it, another workspace) costs no grab; another client's grab can, until it ends.
+class X11PointerGrab final : public PointerGrab {
+public:
+    explicit X11PointerGrab(GrabClient &client);
+    ~X11PointerGrab() override;
+
+    void take() override;
+    void release() override;
+
+private:
+    bool connect();
+    void dispatch();
+    void ungrab();
+
+    GrabClient &m_client;
+    xcb_connection_t *m_c = nullptr; // made when the pointer is first wanted: most starts never pick
+    xcb_window_t m_root = 0;
+    xcb_cursor_t m_cursor = 0;
+    std::unique_ptr<QSocketNotifier> m_events;
+    bool m_held = false;
+    bool m_pressed = false; // a press was taken; its release goes the same way before the grab ends
+};
+
+} // namespace Module1

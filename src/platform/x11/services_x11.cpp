@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: MIT
+#include "services_x11.h"
+
+#include "atom_x11.h"
+#include "pointergrab_x11.h"
+#include "version.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QUrl>
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Module1 {
+
+namespace {
+
+    // ShellExecute's own failure codes, so callers see the same numbers on every platform.
+    constexpr std::intptr_t SE_ERR_OOM = 8;
+    constexpr std::intptr_t SE_ERR_FNF = 2;
+    constexpr std::intptr_t SE_ERR_NOASSOC = 31;
+    constexpr std::intptr_t ShellOk = 42;
+
+    bool fitsInt16(std::int32_t v)
+    {
+        return v >= std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
+    }
+
+    // A folder owned by this user alone, and no link: one that another user made cannot hold our lock.
+    bool isPrivateFolder(const std::string &path)
+    {
+        struct stat info { };
+        return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid()
+            && (info.st_mode & 077) == 0;
+    }
+
+} // namespace
+
+X11Services::X11Services()
+{
+    int screenNumber = 0;
+    // The same display however DISPLAY spells it (":0", ":0.1", "unix:0"): host and number.
+    char *host = nullptr;
+    int display = 0;
+    if (xcb_parse_display(nullptr, &host, &display, nullptr) != 0) {
+        m_display = std::string(std::strcmp(host, "unix") == 0 ? "" : host) + ':' + std::to_string(display);
+        std::free(host);
+    }
+    m_connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(m_connection))
+        return;
+    const xcb_setup_t *setup = xcb_get_setup(m_connection);
+    auto roots = xcb_setup_roots_iterator(setup);
+    for (int i = 0; i < screenNumber && roots.rem > 0; ++i)
+        xcb_screen_next(&roots);
+    if (roots.rem == 0)
+        return;
+    const xcb_screen_t *screen = roots.data;
+    m_root = screen->root;
+    m_format.mostSignificantByteFirst = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+    readFormat(setup, screen);
+    m_usable = true;
+}
+
+X11Services::~X11Services()
+{
+    xcb_disconnect(m_connection);
+}
+
+std::string X11Services::unavailableReason()
+{
+    if (m_usable)
+        return {};
+    const char *display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
+        return "no X display: DISPLAY is not set (Zumeko needs an X11 session or XWayland)";
+    return std::string("cannot open the X display \"") + display + "\"";
+}
+
+// In a Wayland session Qt would pick its Wayland plugin; the window stays on the X server (XWayland there),
+// where it can be placed and the About box centred on it.
+const char *X11Services::guiPlatform() const
+{
+    return "xcb";
+}
+
+// The session's runtime folder, whatever XDG_RUNTIME_DIR says (it is unset in some shells), and the home
+// folder's cache where there is none.
+std::string X11Services::instanceFolder()
+{
+    const std::string runtime = "/run/user/" + std::to_string(getuid());
+    if (isPrivateFolder(runtime))
+        return runtime;
+    const passwd *user = getpwuid(getuid());
+    return user != nullptr ? std::string(user->pw_dir) + "/.cache" : std::string();
+}
+
+// On X11 a copied text lives only as long as the program that copied it. Where no clipboard manager takes
+// it over, a helper of ours keeps it until another program copies something.
+void X11Services::keepClipboard(const std::string &text)
+{
+    if (!healthy())
+        return;
+    auto *owner = xcb_get_selection_owner_reply(m_connection,
+        xcb_get_selection_owner(m_connection, InternAtom(m_connection, "CLIPBOARD_MANAGER")), nullptr);
+    const bool managed = owner != nullptr && owner->owner != XCB_NONE;
+    std::free(owner);
+    if (managed)
+        return;
+    QProcess helper;
+    helper.start(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/" ZUMEKO_HELPER_DIR "/zumeko-clipboard"),
+        {});
+    helper.write(text.data(), qint64(text.size()));
+    helper.closeWriteChannel();
+    helper.waitForFinished(); // until the helper has the clipboard, which takes a moment
+}
+
+bool X11Services::displayLost()
+{
+    // A broken connection shows only when it is used.
+    if (healthy())
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    return m_usable && !healthy();
+}
+
+bool X11Services::cursorPos(CursorPoint &point)
+{
+    if (!healthy())
+        return false;
+    auto *reply = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
+    if (reply == nullptr)
+        return false;
+    point = { reply->root_x, reply->root_y };
+    std::free(reply);
+    return true;
+}
+
+Handle X11Services::desktopWindow()
+{
+    return healthy() ? static_cast<Handle>(m_root) : 0;
+}
+
+Handle X11Services::windowDC(Handle window)
+{
+    if (!healthy() || window <= 0
+        || static_cast<std::uint64_t>(window) > std::numeric_limits<xcb_window_t>::max())
+        return 0;
+    // Numbered afresh each time; a 64-bit count does not come round.
+    m_contexts.emplace(++m_lastContext, static_cast<xcb_window_t>(window));
+    return m_lastContext;
+}
+
+xcb_window_t X11Services::contextWindow(Handle dc) const
+{
+    const auto context = m_contexts.find(dc);
+    return context != m_contexts.end() ? context->second : xcb_window_t(XCB_NONE);
+}
+
+std::int32_t X11Services::pixel(Handle dc, std::int32_t x, std::int32_t y)
+{
+    const xcb_window_t window = contextWindow(dc);
+    if (window == XCB_NONE || !healthy() || !fitsInt16(x) || !fitsInt16(y))
+        return NoColor;
+    // Off the screen the server answers with a BadMatch error; the connection stays usable.
+    xcb_generic_error_t *error = nullptr;
+    auto *reply = xcb_get_image_reply(m_connection,
+        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(x),
+            static_cast<std::int16_t>(y), 1, 1, ~0u),
+        &error);
+    std::free(error);
+    if (reply == nullptr)
+        return NoColor;
+    const auto color = ToScreenColor(
+        xcb_get_image_data(reply), static_cast<std::size_t>(xcb_get_image_data_length(reply)), m_format);
+    std::free(reply);
+    return color;
+}
+
+int X11Services::releaseDC(Handle window, Handle dc)
+{
+    const auto context = m_contexts.find(dc);
+    if (context == m_contexts.end() || static_cast<Handle>(context->second) != window)
+        return 0;
+    m_contexts.erase(context);
+    return 1;
+}
+
+// Zumeko always passes an empty working directory: a file is looked for in the current one.
+std::intptr_t X11Services::shellExecute(
+    Handle, const char *operation, const char *file, const char *, const char *, int)
+{
+    if (qGuiApp == nullptr)
+        return SE_ERR_OOM;
+    if (file == nullptr || *file == '\0' || (operation != nullptr && std::strcmp(operation, "open") != 0))
+        return SE_ERR_NOASSOC;
+    const QString name = QString::fromLocal8Bit(file);
+    QUrl url(name, QUrl::StrictMode);
+    if (url.scheme().size() < 2) { // not an address: a file, relative to the working folder
+        const QFileInfo info(QDir::current(), name);
+        if (!info.exists())
+            return SE_ERR_FNF;
+        url = QUrl::fromLocalFile(info.absoluteFilePath());
+    }
+    return QDesktopServices::openUrl(url) ? ShellOk : SE_ERR_NOASSOC;
+}
+
+std::unique_ptr<PointerGrab> X11Services::createPointerGrab(GrabClient &client)
+{
+    return std::make_unique<X11PointerGrab>(client);
+}
+
+bool X11Services::healthy() const
+{
+    return m_usable && !xcb_connection_has_error(m_connection);
+}
+
+void X11Services::readFormat(const xcb_setup_t *setup, const xcb_screen_t *screen)
+{
+    for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem > 0; xcb_depth_next(&depths)) {
+        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem > 0;
+             xcb_visualtype_next(&visuals)) {
+            if (visuals.data->visual_id == screen->root_visual) {
+                m_format.redMask = visuals.data->red_mask;
+                m_format.greenMask = visuals.data->green_mask;
+                m_format.blueMask = visuals.data->blue_mask;
+            }
+        }
+    }
+    for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem > 0;
+         xcb_format_next(&formats)) {
+        if (formats.data->depth == screen->root_depth)
+            m_format.bitsPerPixel = formats.data->bits_per_pixel;
+    }
+}
+
+} // namespace Module1
