@@ -2,9 +2,9 @@
 # Warnings and sanitizers for every target of ours, set once here.
 add_library(zumeko_settings INTERFACE)
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-    target_compile_options(zumeko_settings INTERFACE
-        -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual -Wzero-as-null-pointer-constant
-        -Wshadow -Wconversion -Wsign-conversion)
+    target_compile_options(zumeko_settings INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+        -Wsign-conversion
+        $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor -Woverloaded-virtual -Wzero-as-null-pointer-constant>)
     if(ZUMEKO_WERROR)
         target_compile_options(zumeko_settings INTERFACE -Werror)
     endif()

@@ -39,7 +39,7 @@ void CaptureControl::CancelCapture()
     if (!m_armed)
         return;
     m_armed = false;
-    m_grab->release();
+    m_grab->end();
 }
 
 void CaptureControl::holdPointer()

@@ -1,12 +1,67 @@
 // SPDX-License-Identifier: MIT
 #include "module1.h"
+#include "services_wayland.h"
 #include "services_x11.h"
+#include "wlrscreen.h"
+
+#include <cstdlib>
+#include <string>
 
 namespace Module1 {
 
+namespace {
+
+    // ZUMEKO_PLATFORM names no platform we have: rather than guess, say which there are.
+    class UnknownPlatform final : public X11Services {
+    public:
+        explicit UnknownPlatform(std::string name)
+            : m_name(std::move(name))
+        {
+        }
+        std::string unavailableReason() override
+        {
+            return "ZUMEKO_PLATFORM is \"" + m_name + "\"; it can be x11, wayland or portal";
+        }
+
+    private:
+        std::string m_name;
+    };
+
+    std::string environment(const char *name)
+    {
+        const char *value = std::getenv(name);
+        return value != nullptr ? value : "";
+    }
+
+} // namespace
+
+// The window is always an X window (on XWayland in a Wayland session); what differs is how the screen is
+// read. A Wayland session is one whose WAYLAND_DISPLAY names a compositor that answers.
 std::unique_ptr<Services> LoadPlatform()
 {
-    return std::make_unique<X11Services>();
+    const std::string forced = environment("ZUMEKO_PLATFORM");
+    if (forced == "x11" || (forced.empty() && environment("WAYLAND_DISPLAY").empty()))
+        return std::make_unique<X11Services>();
+    if (forced == "portal")
+        return std::make_unique<PortalServices>();
+    if (!forced.empty() && forced != "wayland")
+        return std::make_unique<UnknownPlatform>(forced);
+    switch (ProbeWayland()) {
+    case Compositor::Wlroots:
+        return std::make_unique<WlrootsServices>();
+    case Compositor::Other:
+        // Without a session bus there is no portal to ask.
+        if (!environment("DBUS_SESSION_BUS_ADDRESS").empty())
+            return std::make_unique<PortalServices>();
+        return std::make_unique<UnreadableServices>();
+    case Compositor::None:
+        break;
+    }
+    // No compositor answers where WAYLAND_DISPLAY says: an X session with a stale variable, unless a
+    // Wayland one was asked for by name.
+    if (forced.empty())
+        return std::make_unique<X11Services>();
+    return std::make_unique<UnreadableServices>();
 }
 
 } // namespace Module1

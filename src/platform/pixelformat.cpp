@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "pixelformat.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 
 namespace Module1 {
 
@@ -35,6 +37,46 @@ std::int32_t ToScreenColor(const std::uint8_t *data, std::size_t size, const Pix
     const auto g = channel(pixel, format.greenMask);
     const auto b = channel(pixel, format.blueMask);
     return static_cast<std::int32_t>(r | (g << 8) | (b << 16));
+}
+
+PixelFormat ShmPixelFormat(std::uint32_t format)
+{
+    // wl_shm's codes: ARGB8888 and XRGB8888 are 0 and 1, the others their fourcc. All are little-endian.
+    constexpr auto fourcc = [](const char(&code)[5]) {
+        return std::uint32_t(code[0]) | std::uint32_t(code[1]) << 8 | std::uint32_t(code[2]) << 16
+            | std::uint32_t(code[3]) << 24;
+    };
+    const std::uint32_t rgb8[] = { 0xFF0000, 0xFF00, 0xFF }, rgb10[] = { 0x3FF00000, 0xFFC00, 0x3FF };
+    const auto layout = [](const std::uint32_t(&masks)[3], bool bgr) {
+        return PixelFormat { masks[bgr ? 2 : 0], masks[1], masks[bgr ? 0 : 2], 32, false };
+    };
+    if (format == 0 || format == 1)
+        return layout(rgb8, false);
+    if (format == fourcc("AB24") || format == fourcc("XB24"))
+        return layout(rgb8, true);
+    if (format == fourcc("AR30") || format == fourcc("XR30"))
+        return layout(rgb10, false);
+    if (format == fourcc("AB30") || format == fourcc("XB30"))
+        return layout(rgb10, true);
+    return { 0, 0, 0, 0, false };
+}
+
+BufferPixel PixelUnder(double x, double y, int width, int height, bool yInverted)
+{
+    const auto cell = [](double at, int count) {
+        const double fraction = at - std::floor(at);
+        return std::clamp(int(fraction * count), 0, std::max(count - 1, 0));
+    };
+    const int row = cell(y, height);
+    return { cell(x, width), yInverted ? std::max(height - 1, 0) - row : row };
+}
+
+std::int32_t ScreenColorFromUnit(double red, double green, double blue)
+{
+    const auto level = [](double unit) {
+        return std::isnan(unit) ? 0 : int(std::lround(std::clamp(unit, 0.0, 1.0) * 255));
+    };
+    return level(red) | level(green) << 8 | level(blue) << 16;
 }
 
 } // namespace Module1

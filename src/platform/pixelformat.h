@@ -20,4 +20,20 @@ struct PixelFormat {
 // a 10-bit channel's 1023 becomes 255); -1 when `size` is too short to hold a pixel.
 std::int32_t ToScreenColor(const std::uint8_t *data, std::size_t size, const PixelFormat &format);
 
+// The layout of a wl_shm buffer format: the 8-bit and the 10-bit ones, with or without alpha (which is
+// not colour); an unset bitsPerPixel for any other.
+PixelFormat ShmPixelFormat(std::uint32_t format);
+
+// Which pixel of a capture of the one-unit square at (floor(x), floor(y)) lies under the point (x, y):
+// a scaled output gives a buffer of several pixels for it, and the pointer's fraction picks one. Rows run
+// bottom-up in a buffer with y inverted.
+struct BufferPixel {
+    int column, row;
+};
+BufferPixel PixelUnder(double x, double y, int width, int height, bool yInverted);
+
+// A colour given as three sRGB channels from 0 to 1 (a desktop portal's answer), each rounded to the
+// nearest of 0..255; out of range is clamped, and what is not a number counts as 0.
+std::int32_t ScreenColorFromUnit(double red, double green, double blue);
+
 } // namespace Module1

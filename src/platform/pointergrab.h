@@ -22,8 +22,11 @@ public:
     virtual ~PointerGrab() = default;
     // Takes the pointer; asked again while held it confirms the grab, or takes it back where it was lost.
     virtual void take() = 0;
-    // Lets it go, so that a box of ours can be used. A press already taken keeps it until its release.
+    // Lets it go for now, so that a box of ours can be used. A press already taken keeps it until its
+    // release.
     virtual void release() = 0;
+    // The capture is over: nothing it was waiting for counts any more.
+    virtual void end() { release(); }
 };
 
 } // namespace Module1

@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: MIT
+#include "services_wayland.h"
+
+#include "pointergrab.h"
+
+#include <QObject>
+
+namespace Module1 {
+
+namespace {
+
+    // The overlays come and go with the grab; a press is reported when the connection has finished with
+    // the event, and the overlays stay until its release, so that no window underneath sees that either.
+    class WlrPointerGrab final : public PointerGrab {
+    public:
+        WlrPointerGrab(WlrScreen &screen, GrabClient &client, Handle desktop)
+            : m_screen(screen)
+            , m_client(client)
+            , m_desktop(desktop)
+        {
+        }
+        ~WlrPointerGrab() override { m_screen.hide(); }
+
+        void take() override
+        {
+            m_held = true;
+            m_screen.show({ [this] { later([this] { pressed(); }); },
+                [this] { later([this] { released(); }); }, [this] { later([this] { lost(); }); } });
+        }
+        void release() override
+        {
+            m_held = false;
+            if (!m_pressed)
+                m_screen.hide();
+        }
+
+    private:
+        template <typename F> void later(F f)
+        {
+            QMetaObject::invokeMethod(&m_context, f, Qt::QueuedConnection);
+        }
+        void pressed()
+        {
+            if (m_pressed || !m_held)
+                return;
+            m_pressed = true;
+            m_client.pointerPressed(m_desktop);
+        }
+        void released()
+        {
+            if (!m_pressed)
+                return;
+            m_pressed = false;
+            if (!m_held)
+                m_screen.hide();
+        }
+        void lost()
+        {
+            m_pressed = false;
+            m_screen.hide();
+            m_client.screenUnreadable();
+        }
+
+        WlrScreen &m_screen;
+        GrabClient &m_client;
+        Handle m_desktop;
+        QObject m_context; // what is still on its way when the grab goes is dropped with it
+        bool m_held = false;
+        bool m_pressed = false;
+    };
+
+    class PortalGrab final : public PointerGrab {
+    public:
+        PortalGrab(PortalPick &pick, GrabClient &client)
+            : m_pick(pick)
+            , m_client(client)
+        {
+        }
+        ~PortalGrab() override { m_pick.end(); }
+        void take() override { m_pick.start(m_client); }
+        // The desktop's picker has the pointer until the user picks; there is nothing to let go.
+        void release() override { }
+        void end() override { m_pick.end(); }
+
+    private:
+        PortalPick &m_pick;
+        GrabClient &m_client;
+    };
+
+    class NoGrab final : public PointerGrab {
+    public:
+        explicit NoGrab(GrabClient &client)
+            : m_client(client)
+        {
+        }
+        void take() override
+        {
+            QMetaObject::invokeMethod(
+                &m_context, [this] { m_client.screenUnreadable(); }, Qt::QueuedConnection);
+        }
+        void release() override { }
+
+    private:
+        GrabClient &m_client;
+        QObject m_context;
+    };
+
+} // namespace
+
+bool WlrootsServices::cursorPos(CursorPoint &point)
+{
+    if (const auto shown = m_screen.pointer()) {
+        point = *shown;
+        return true;
+    }
+    return X11Services::cursorPos(point);
+}
+
+std::int32_t WlrootsServices::pixel(Handle dc, std::int32_t, std::int32_t)
+{
+    return contextWindow(dc) != XCB_NONE ? m_screen.sample() : NoColor;
+}
+
+std::unique_ptr<PointerGrab> WlrootsServices::createPointerGrab(GrabClient &client)
+{
+    return std::make_unique<WlrPointerGrab>(m_screen, client, desktopWindow());
+}
+
+PortalServices::PortalServices()
+    : m_pick(desktopWindow())
+{
+}
+
+std::int32_t PortalServices::pixel(Handle dc, std::int32_t, std::int32_t)
+{
+    return contextWindow(dc) != XCB_NONE ? m_pick.take() : NoColor;
+}
+
+std::unique_ptr<PointerGrab> PortalServices::createPointerGrab(GrabClient &client)
+{
+    return std::make_unique<PortalGrab>(m_pick, client);
+}
+
+std::unique_ptr<PointerGrab> UnreadableServices::createPointerGrab(GrabClient &client)
+{
+    return std::make_unique<NoGrab>(client);
+}
+
+} // namespace Module1

@@ -1,0 +1,560 @@
+// SPDX-License-Identifier: MIT
+#include "wlrscreen.h"
+
+#include "pixelformat.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+// The generated C names an argument "namespace", which C++ cannot take.
+#define namespace layer_namespace
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#undef namespace
+#include "wlr-screencopy-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
+
+namespace Module1 {
+
+namespace {
+
+    constexpr std::uint32_t Anchored = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM
+        | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
+    constexpr int RetryInterval = 16; // milliseconds: a frame at 60 Hz
+
+    // The cross-hair: white arms outlined in black, and a hole around the hot spot. A compositor that draws
+    // its cursor into the picture, as a headless one does, would otherwise hand back the cursor's own
+    // colour for the pixel under it.
+    constexpr int CursorSize = 15, HotSpot = 7, Hole = 2;
+
+    template <typename... Args> void ignore(void *, Args...) { }
+
+    // A buffer in shared memory, mapped here too so that a capture can be read.
+    struct Buffer {
+        wl_buffer *buffer = nullptr;
+        void *data = MAP_FAILED;
+        std::size_t size = 0;
+        int width = 0, height = 0, stride = 0;
+        std::uint32_t format = 0;
+
+        Buffer(wl_shm *shm, int w, int h, int s, std::uint32_t f)
+            : size(std::size_t(s) * std::size_t(h))
+            , width(w)
+            , height(h)
+            , stride(s)
+            , format(f)
+        {
+            const int fd = memfd_create("zumeko", MFD_CLOEXEC);
+            if (fd < 0)
+                return;
+            if (ftruncate(fd, off_t(size)) == 0)
+                data = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+            if (data != MAP_FAILED) {
+                wl_shm_pool *pool = wl_shm_create_pool(shm, fd, std::int32_t(size));
+                buffer = wl_shm_pool_create_buffer(pool, 0, w, h, s, f);
+                wl_shm_pool_destroy(pool);
+            }
+            close(fd);
+        }
+        ~Buffer()
+        {
+            if (buffer != nullptr)
+                wl_buffer_destroy(buffer);
+            if (data != MAP_FAILED)
+                munmap(data, size);
+        }
+        Buffer(const Buffer &) = delete;
+        Buffer &operator=(const Buffer &) = delete;
+        bool fits(int w, int h, int s, std::uint32_t f) const
+        {
+            return buffer != nullptr && width == w && height == h && stride == s && format == f;
+        }
+    };
+
+} // namespace
+
+struct WlrScreen::Connection {
+    struct Output {
+        Connection *connection = nullptr;
+        std::uint32_t name = 0;
+        wl_output *output = nullptr;
+        zxdg_output_v1 *place = nullptr;
+        int x = 0, y = 0; // in the compositor's layout
+        wl_surface *surface = nullptr;
+        zwlr_layer_surface_v1 *overlay = nullptr;
+        std::unique_ptr<Buffer> clear;
+    };
+
+    WlrScreen::Events events;
+    wl_display *display = nullptr;
+    std::unique_ptr<QSocketNotifier> notifier;
+    QTimer retry; // a capture that failed is tried again a frame later
+    wl_registry *registry = nullptr;
+    wl_compositor *compositor = nullptr;
+    wl_shm *shm = nullptr;
+    wl_seat *seat = nullptr;
+    wl_pointer *pointer = nullptr;
+    zwlr_layer_shell_v1 *layerShell = nullptr;
+    zwlr_screencopy_manager_v1 *screencopy = nullptr;
+    zxdg_output_manager_v1 *places = nullptr;
+    bool ready = false; // the compositor's globals are known
+    std::vector<std::unique_ptr<Output>> outputs;
+    std::unique_ptr<Buffer> cursor;
+    wl_surface *cursorSurface = nullptr;
+
+    Output *over = nullptr; // the output whose overlay has the pointer
+    double x = 0, y = 0; // on it, in its logical coordinates
+
+    zwlr_screencopy_frame_v1 *frame = nullptr; // the one capture in flight
+    double frameX = 0, frameY = 0; // the point it was taken for
+    std::uint32_t frameFormat = 0;
+    bool yInverted = false;
+    std::unique_ptr<Buffer> captured; // kept from one capture to the next while its size stays
+    std::int32_t sample = NoColor;
+
+    explicit Connection(WlrScreen::Events e);
+    ~Connection();
+    void dispatch();
+    void flush();
+    void cover(Output &output);
+    void capture();
+    void read();
+    Output *outputOf(const wl_surface *surface);
+
+    // Listeners
+    static void global(void *data, wl_registry *, std::uint32_t name, const char *interface, std::uint32_t);
+    static void globalRemove(void *data, wl_registry *, std::uint32_t name);
+    static void synced(void *data, wl_callback *callback, std::uint32_t);
+    static void capabilities(void *data, wl_seat *, std::uint32_t caps);
+    static void enter(
+        void *data, wl_pointer *, std::uint32_t serial, wl_surface *surface, wl_fixed_t x, wl_fixed_t y);
+    static void leave(void *data, wl_pointer *, std::uint32_t, wl_surface *);
+    static void motion(void *data, wl_pointer *, std::uint32_t, wl_fixed_t x, wl_fixed_t y);
+    static void button(
+        void *data, wl_pointer *, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state);
+    static void placed(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y);
+    static void configured(void *data, zwlr_layer_surface_v1 *overlay, std::uint32_t serial,
+        std::uint32_t width, std::uint32_t height);
+    static void closed(void *data, zwlr_layer_surface_v1 *);
+    static void frameBuffer(void *data, zwlr_screencopy_frame_v1 *, std::uint32_t format, std::uint32_t width,
+        std::uint32_t height, std::uint32_t stride);
+    static void frameFlags(void *data, zwlr_screencopy_frame_v1 *, std::uint32_t flags);
+    static void frameReady(
+        void *data, zwlr_screencopy_frame_v1 *, std::uint32_t, std::uint32_t, std::uint32_t);
+    static void frameFailed(void *data, zwlr_screencopy_frame_v1 *);
+};
+
+namespace {
+
+    const wl_registry_listener registryListener
+        = { WlrScreen::Connection::global, WlrScreen::Connection::globalRemove };
+    const wl_callback_listener syncListener = { WlrScreen::Connection::synced };
+    const wl_seat_listener seatListener = { WlrScreen::Connection::capabilities, ignore };
+    const wl_pointer_listener pointerListener
+        = { WlrScreen::Connection::enter, WlrScreen::Connection::leave, WlrScreen::Connection::motion,
+              WlrScreen::Connection::button, ignore, ignore, ignore, ignore, ignore, ignore };
+    const zxdg_output_v1_listener placeListener
+        = { WlrScreen::Connection::placed, ignore, ignore, ignore, ignore };
+    const zwlr_layer_surface_v1_listener overlayListener
+        = { WlrScreen::Connection::configured, WlrScreen::Connection::closed };
+    const zwlr_screencopy_frame_v1_listener frameListener
+        = { WlrScreen::Connection::frameBuffer, WlrScreen::Connection::frameFlags,
+              WlrScreen::Connection::frameReady, WlrScreen::Connection::frameFailed, ignore, ignore, ignore };
+
+    template <typename T> T *bind(wl_registry *registry, std::uint32_t name, const wl_interface &interface)
+    {
+        return static_cast<T *>(wl_registry_bind(registry, name, &interface, 1));
+    }
+
+    // The three globals live picking needs, asked of a registry by name alone.
+    bool offersLivePicking(const std::vector<std::string> &names)
+    {
+        for (const char *needed :
+            { "zwlr_layer_shell_v1", "zwlr_screencopy_manager_v1", "zxdg_output_manager_v1" }) {
+            if (std::find(names.begin(), names.end(), needed) == names.end())
+                return false;
+        }
+        return true;
+    }
+
+} // namespace
+
+Compositor ProbeWayland()
+{
+    wl_display *display = wl_display_connect(nullptr);
+    if (display == nullptr)
+        return Compositor::None;
+    std::vector<std::string> names;
+    const wl_registry_listener collect = {
+        [](void *data, wl_registry *, std::uint32_t, const char *interface, std::uint32_t) {
+            static_cast<std::vector<std::string> *>(data)->emplace_back(interface);
+        },
+        ignore,
+    };
+    wl_registry *registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &collect, &names);
+    const bool answered = wl_display_roundtrip(display) >= 0;
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    if (!answered)
+        return Compositor::None;
+    return offersLivePicking(names) ? Compositor::Wlroots : Compositor::Other;
+}
+
+WlrScreen::Connection::Connection(WlrScreen::Events e)
+    : events(std::move(e))
+{
+    retry.setSingleShot(true);
+    retry.setInterval(RetryInterval);
+    QObject::connect(&retry, &QTimer::timeout, &retry, [this] { capture(); });
+    display = wl_display_connect(nullptr);
+    if (display == nullptr)
+        return;
+    registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &registryListener, this);
+    wl_callback_add_listener(wl_display_sync(display), &syncListener, this);
+    notifier = std::make_unique<QSocketNotifier>(wl_display_get_fd(display), QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { dispatch(); });
+    flush();
+}
+
+WlrScreen::Connection::~Connection()
+{
+    if (display == nullptr)
+        return;
+    notifier.reset();
+    if (frame != nullptr)
+        zwlr_screencopy_frame_v1_destroy(frame);
+    for (auto &output : outputs) {
+        if (output->overlay != nullptr)
+            zwlr_layer_surface_v1_destroy(output->overlay);
+        if (output->surface != nullptr)
+            wl_surface_destroy(output->surface);
+        if (output->place != nullptr)
+            zxdg_output_v1_destroy(output->place);
+        output->clear.reset();
+        wl_output_destroy(output->output);
+    }
+    cursor.reset();
+    captured.reset();
+    if (cursorSurface != nullptr)
+        wl_surface_destroy(cursorSurface);
+    if (pointer != nullptr)
+        wl_pointer_destroy(pointer);
+    // The rest goes with the connection; the compositor reclaims whatever a client leaves.
+    wl_display_flush(display);
+    wl_display_disconnect(display);
+}
+
+void WlrScreen::Connection::flush()
+{
+    if (display != nullptr)
+        wl_display_flush(display);
+}
+
+// Reads what the notifier says is there, without ever waiting for more.
+void WlrScreen::Connection::dispatch()
+{
+    while (wl_display_prepare_read(display) != 0)
+        wl_display_dispatch_pending(display);
+    if (wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0) {
+        notifier->setEnabled(false);
+        if (events.lost)
+            events.lost();
+        return;
+    }
+    flush();
+}
+
+void WlrScreen::Connection::global(
+    void *data, wl_registry *registry, std::uint32_t name, const char *interface, std::uint32_t)
+{
+    auto *c = static_cast<Connection *>(data);
+    const std::string_view is = interface;
+    if (is == wl_compositor_interface.name) {
+        c->compositor = bind<wl_compositor>(registry, name, wl_compositor_interface);
+    } else if (is == wl_shm_interface.name) {
+        c->shm = bind<wl_shm>(registry, name, wl_shm_interface);
+    } else if (is == wl_seat_interface.name && c->seat == nullptr) {
+        c->seat = bind<wl_seat>(registry, name, wl_seat_interface);
+        wl_seat_add_listener(c->seat, &seatListener, c);
+    } else if (is == zwlr_layer_shell_v1_interface.name) {
+        c->layerShell = bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface);
+    } else if (is == zwlr_screencopy_manager_v1_interface.name) {
+        c->screencopy
+            = bind<zwlr_screencopy_manager_v1>(registry, name, zwlr_screencopy_manager_v1_interface);
+    } else if (is == zxdg_output_manager_v1_interface.name) {
+        c->places = static_cast<zxdg_output_manager_v1 *>(
+            wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, 2));
+    } else if (is == wl_output_interface.name) {
+        auto output = std::make_unique<Output>();
+        output->connection = c;
+        output->name = name;
+        output->output = bind<wl_output>(registry, name, wl_output_interface);
+        c->outputs.push_back(std::move(output));
+        if (c->ready) // an output plugged in while picking gets its overlay at once
+            c->cover(*c->outputs.back());
+    }
+}
+
+void WlrScreen::Connection::globalRemove(void *data, wl_registry *, std::uint32_t name)
+{
+    auto *c = static_cast<Connection *>(data);
+    for (auto output = c->outputs.begin(); output != c->outputs.end(); ++output) {
+        if ((*output)->name != name)
+            continue;
+        if (c->over == output->get())
+            c->over = nullptr;
+        Output &gone = **output;
+        if (gone.overlay != nullptr)
+            zwlr_layer_surface_v1_destroy(gone.overlay);
+        if (gone.surface != nullptr)
+            wl_surface_destroy(gone.surface);
+        if (gone.place != nullptr)
+            zxdg_output_v1_destroy(gone.place);
+        wl_output_destroy(gone.output);
+        c->outputs.erase(output);
+        return;
+    }
+}
+
+void WlrScreen::Connection::synced(void *data, wl_callback *callback, std::uint32_t)
+{
+    wl_callback_destroy(callback);
+    auto *c = static_cast<Connection *>(data);
+    c->ready = true;
+    if (c->compositor == nullptr || c->shm == nullptr || c->layerShell == nullptr || c->screencopy == nullptr
+        || c->places == nullptr) {
+        if (c->events.lost)
+            c->events.lost();
+        return;
+    }
+    for (auto &output : c->outputs)
+        c->cover(*output);
+}
+
+void WlrScreen::Connection::cover(Output &output)
+{
+    output.place = zxdg_output_manager_v1_get_xdg_output(places, output.output);
+    zxdg_output_v1_add_listener(output.place, &placeListener, &output);
+    output.surface = wl_compositor_create_surface(compositor);
+    // Over everything, on all four edges, moving nothing aside and taking no keyboard, so that Zumeko's
+    // keys (Alt+H, Alt+I, Tab) still reach its window.
+    output.overlay = zwlr_layer_shell_v1_get_layer_surface(
+        layerShell, output.surface, output.output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "zumeko-picker");
+    zwlr_layer_surface_v1_add_listener(output.overlay, &overlayListener, &output);
+    zwlr_layer_surface_v1_set_anchor(output.overlay, Anchored);
+    zwlr_layer_surface_v1_set_exclusive_zone(output.overlay, -1);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(output.overlay, 0);
+    wl_surface_commit(output.surface);
+}
+
+void WlrScreen::Connection::placed(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y)
+{
+    auto *output = static_cast<Output *>(data);
+    output->x = x;
+    output->y = y;
+}
+
+void WlrScreen::Connection::configured(void *data, zwlr_layer_surface_v1 *overlay, std::uint32_t serial,
+    std::uint32_t width, std::uint32_t height)
+{
+    auto *output = static_cast<Output *>(data);
+    Connection *c = output->connection;
+    zwlr_layer_surface_v1_ack_configure(overlay, serial);
+    const int w = int(width), h = int(height);
+    // Every pixel zero, alpha too: even an alpha of 1 in 255 would change what a capture reads. The pages
+    // are never written, so they cost no memory here.
+    if (output->clear == nullptr || !output->clear->fits(w, h, 4 * w, WL_SHM_FORMAT_ARGB8888))
+        output->clear = std::make_unique<Buffer>(c->shm, w, h, 4 * w, WL_SHM_FORMAT_ARGB8888);
+    wl_surface_attach(output->surface, output->clear->buffer, 0, 0);
+    wl_surface_damage(output->surface, 0, 0, w, h);
+    wl_surface_commit(output->surface);
+}
+
+void WlrScreen::Connection::closed(void *data, zwlr_layer_surface_v1 *)
+{
+    // The compositor took the overlay away (its output is going): nothing of it is picked any more.
+    auto *output = static_cast<Output *>(data);
+    if (output->connection->over == output)
+        output->connection->over = nullptr;
+}
+
+void WlrScreen::Connection::capabilities(void *data, wl_seat *seat, std::uint32_t caps)
+{
+    auto *c = static_cast<Connection *>(data);
+    if ((caps & WL_SEAT_CAPABILITY_POINTER) != 0 && c->pointer == nullptr) {
+        c->pointer = wl_seat_get_pointer(seat);
+        wl_pointer_add_listener(c->pointer, &pointerListener, c);
+    }
+}
+
+void WlrScreen::Connection::enter(
+    void *data, wl_pointer *pointer, std::uint32_t serial, wl_surface *surface, wl_fixed_t x, wl_fixed_t y)
+{
+    auto *c = static_cast<Connection *>(data);
+    c->over = c->outputOf(surface);
+    if (c->cursor == nullptr) {
+        c->cursor = std::make_unique<Buffer>(
+            c->shm, CursorSize, CursorSize, 4 * CursorSize, WL_SHM_FORMAT_ARGB8888);
+        if (c->cursor->data != MAP_FAILED) {
+            auto *pixels = static_cast<std::uint32_t *>(c->cursor->data);
+            const auto arm = [](int px, int py) {
+                const int dx = std::abs(px - HotSpot), dy = std::abs(py - HotSpot);
+                return (dx == 0 || dy == 0) && std::max(dx, dy) > Hole;
+            };
+            for (int py = 0; py < CursorSize; ++py) {
+                for (int px = 0; px < CursorSize; ++px) {
+                    const bool outline
+                        = arm(px - 1, py) || arm(px + 1, py) || arm(px, py - 1) || arm(px, py + 1);
+                    pixels[py * CursorSize + px] = arm(px, py) ? 0xFFFFFFFF : outline ? 0xFF000000 : 0;
+                }
+            }
+        }
+        c->cursorSurface = wl_compositor_create_surface(c->compositor);
+        wl_surface_attach(c->cursorSurface, c->cursor->buffer, 0, 0);
+        wl_surface_damage(c->cursorSurface, 0, 0, CursorSize, CursorSize);
+        wl_surface_commit(c->cursorSurface);
+    }
+    wl_pointer_set_cursor(pointer, serial, c->cursorSurface, HotSpot, HotSpot);
+    motion(data, pointer, 0, x, y);
+}
+
+void WlrScreen::Connection::leave(void *data, wl_pointer *, std::uint32_t, wl_surface *)
+{
+    static_cast<Connection *>(data)->over = nullptr;
+}
+
+void WlrScreen::Connection::motion(void *data, wl_pointer *, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
+{
+    auto *c = static_cast<Connection *>(data);
+    c->x = wl_fixed_to_double(x);
+    c->y = wl_fixed_to_double(y);
+    c->capture();
+}
+
+void WlrScreen::Connection::button(
+    void *data, wl_pointer *, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state)
+{
+    auto *c = static_cast<Connection *>(data);
+    const auto &report = state == WL_POINTER_BUTTON_STATE_PRESSED ? c->events.pressed : c->events.released;
+    if (report)
+        report();
+}
+
+WlrScreen::Connection::Output *WlrScreen::Connection::outputOf(const wl_surface *surface)
+{
+    for (auto &output : outputs) {
+        if (output->surface == surface)
+            return output.get();
+    }
+    return nullptr;
+}
+
+// One capture at a time, of the one-unit square under the pointer; the next follows as soon as it is in,
+// so captures come as fast as the output shows frames, and a moved pointer is seen in the next one.
+void WlrScreen::Connection::capture()
+{
+    if (frame != nullptr || over == nullptr)
+        return;
+    frameX = x;
+    frameY = y;
+    yInverted = false;
+    frame = zwlr_screencopy_manager_v1_capture_output_region(
+        screencopy, 0, over->output, int(std::floor(x)), int(std::floor(y)), 1, 1);
+    zwlr_screencopy_frame_v1_add_listener(frame, &frameListener, this);
+}
+
+void WlrScreen::Connection::frameBuffer(void *data, zwlr_screencopy_frame_v1 *frame, std::uint32_t format,
+    std::uint32_t width, std::uint32_t height, std::uint32_t stride)
+{
+    auto *c = static_cast<Connection *>(data);
+    const int w = int(width), h = int(height), s = int(stride);
+    if (c->captured == nullptr || !c->captured->fits(w, h, s, format))
+        c->captured = std::make_unique<Buffer>(c->shm, w, h, s, format);
+    c->frameFormat = format;
+    if (c->captured->buffer != nullptr)
+        zwlr_screencopy_frame_v1_copy(frame, c->captured->buffer);
+    else
+        frameFailed(data, frame);
+}
+
+void WlrScreen::Connection::frameFlags(void *data, zwlr_screencopy_frame_v1 *, std::uint32_t flags)
+{
+    static_cast<Connection *>(data)->yInverted = (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
+}
+
+void WlrScreen::Connection::frameReady(
+    void *data, zwlr_screencopy_frame_v1 *frame, std::uint32_t, std::uint32_t, std::uint32_t)
+{
+    auto *c = static_cast<Connection *>(data);
+    zwlr_screencopy_frame_v1_destroy(frame);
+    c->frame = nullptr;
+    c->read();
+    c->capture();
+}
+
+void WlrScreen::Connection::frameFailed(void *data, zwlr_screencopy_frame_v1 *frame)
+{
+    auto *c = static_cast<Connection *>(data);
+    zwlr_screencopy_frame_v1_destroy(frame);
+    c->frame = nullptr;
+    c->retry.start();
+}
+
+void WlrScreen::Connection::read()
+{
+    if (captured == nullptr || captured->data == MAP_FAILED)
+        return;
+    const Buffer &buffer = *captured;
+    const BufferPixel at = PixelUnder(frameX, frameY, buffer.width, buffer.height, yInverted);
+    const std::size_t offset = std::size_t(at.row) * std::size_t(buffer.stride) + std::size_t(at.column) * 4;
+    if (offset + 4 <= buffer.size)
+        sample = ToScreenColor(
+            static_cast<const std::uint8_t *>(buffer.data) + offset, 4, ShmPixelFormat(frameFormat));
+}
+
+WlrScreen::WlrScreen() = default;
+WlrScreen::~WlrScreen() = default;
+
+void WlrScreen::show(Events events)
+{
+    if (m_connection == nullptr)
+        m_connection = std::make_unique<Connection>(std::move(events));
+    if (m_connection->display == nullptr) {
+        const auto lost = m_connection->events.lost;
+        m_connection.reset();
+        if (lost)
+            lost();
+    }
+}
+
+void WlrScreen::hide()
+{
+    m_connection.reset();
+}
+
+std::optional<CursorPoint> WlrScreen::pointer() const
+{
+    if (m_connection == nullptr || m_connection->over == nullptr)
+        return std::nullopt;
+    const Connection &c = *m_connection;
+    return CursorPoint { c.over->x + int(std::floor(c.x)), c.over->y + int(std::floor(c.y)) };
+}
+
+std::int32_t WlrScreen::sample() const
+{
+    return m_connection != nullptr ? m_connection->sample : NoColor;
+}
+
+} // namespace Module1
