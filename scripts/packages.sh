@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Sourced by the run and test scripts: what Zumeko needs from Debian, and a way to install what is missing.
 
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxcb1-dev)
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxcb1-dev libwayland-dev wayland-protocols)
 RUN_PACKAGES=(qt6-qpa-plugins fonts-ipafont-gothic xdg-utils)
 TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps x11-utils imagemagick desktop-file-utils appstream openbox
     procps)

@@ -89,15 +89,17 @@ namespace {
 
 Win32PointerGrab::Win32PointerGrab(GrabClient &client)
 {
-    static const ATOM windowClass = [] {
+    constexpr wchar_t ClassName[] = L"ZumekoPointerGrab";
+    static const bool registered = [&] {
         WNDCLASSW c {};
         c.lpfnWndProc = mailbox;
         c.hInstance = GetModuleHandleW(nullptr);
-        c.lpszClassName = L"ZumekoPointerGrab";
-        return RegisterClassW(&c);
+        c.lpszClassName = ClassName;
+        return RegisterClassW(&c) != 0;
     }();
-    HWND window = CreateWindowExW(0, MAKEINTATOM(windowClass), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-        GetModuleHandleW(nullptr), nullptr);
+    HWND window = registered ? CreateWindowExW(0, ClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                      GetModuleHandleW(nullptr), nullptr)
+                             : nullptr;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&client));
     m_mailbox = reinterpret_cast<Handle>(window);
 }
