@@ -438,16 +438,11 @@ void FrmMain::centreOnScreen()
 {
     // The window as the user sees it, frame and title bar included, centred on the screen's free area.
     if (const QScreen *screen = this->screen()) {
-        const QRect area = screen->availableGeometry(), outer = frameGeometry(), inner = geometry();
+        const QRect area = screen->availableGeometry(), outer = frameGeometry();
         const QPoint place(
             area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
-        // Once an X window manager has framed the window, Qt's frame-inclusive move adds the frame twice;
-        // the place goes to the manager as it is instead, and with the window's north-west gravity the
-        // manager puts the frame there.
-        if (outer != inner && QGuiApplication::platformName() == u"xcb"_s)
-            setGeometry(QRect(place, inner.size()));
-        else
-            move(place);
+        // A frame-inclusive move: the window manager puts the frame's corner there.
+        move(place);
     }
 }
 

@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
-# Helpers for tests on a private X server. Source under `set -euo pipefail` and call start_xvfb; on exit,
-# however it comes, Wine, every background program and the server are ended and E2E_TMP is removed.
-# E2E_TIMEOUT (seconds, default 10) bounds every wait; E2E_XVFB_DEPTH (default 24).
+# Helpers for tests on a private display. Source under `set -euo pipefail` and call start_xvfb (or make
+# E2E_TMP and a display of your own, with E2E_STOP to end it); on exit, however it comes, Wine, every
+# background program and the server are ended and E2E_TMP is removed. E2E_TIMEOUT (seconds, default 10)
+# bounds every wait; E2E_XVFB_DEPTH (default 24).
 shopt -s inherit_errexit
 E2E_TIMEOUT="${E2E_TIMEOUT:-10}" E2E_XVFB_DEPTH="${E2E_XVFB_DEPTH:-24}"
 E2E_NAME="$(basename "$0" .sh)" E2E_TMP="" E2E_XVFB_PID="" WINESERVER=""
@@ -11,7 +12,7 @@ pass() { echo "$E2E_NAME: PASS: $*"; }
 # What the programs under test said is often the reason.
 fail()
 {
-    echo "$E2E_NAME: FAIL: $*" >&2
+    echo "$E2E_NAME: FAIL: ${E2E_SCENARIO:+$E2E_SCENARIO: }$*" >&2
     [ -z "$E2E_TMP" ] || find "$E2E_TMP" -maxdepth 1 -name '*.log' -size +0 -exec tail -v -n 20 {} + >&2
     exit 1
 }
@@ -20,6 +21,8 @@ e2e_cleanup()
 {
     local status=$?
     set +e
+    end_scenario
+    eval "${E2E_STOP:-}"
     [ -z "$WINESERVER" ] || { "$WINESERVER" -k; "$WINESERVER" -w; } 2>/dev/null
     jobs -p | grep -vx "$E2E_XVFB_PID" | xargs -r kill -KILL 2>/dev/null
     kill -TERM "$E2E_XVFB_PID" 2>/dev/null
@@ -85,7 +88,16 @@ poll_until()
     done
 }
 # spawn LABEL CMD...: starts CMD in the background with its output in LABEL.log; its pid in SPAWNED_PID.
-spawn() { local log="$E2E_TMP/$1.log"; shift; "$@" >"$log" 2>&1 & SPAWNED_PID=$!; }
+# What a scenario (E2E_SCENARIO) starts ends with it, in end_scenario, even when it fails half-way.
+spawn()
+{
+    local log="$E2E_TMP/$1.log"
+    shift
+    "$@" >"$log" 2>&1 &
+    SPAWNED_PID=$!
+    [ -z "${E2E_SCENARIO:-}" ] || echo "$SPAWNED_PID" >>"$E2E_TMP/scenario.pids"
+}
+end_scenario() { [ ! -f "$E2E_TMP/scenario.pids" ] || { xargs -r kill -KILL <"$E2E_TMP/scenario.pids" || true; rm "$E2E_TMP/scenario.pids"; } 2>/dev/null; }
 # Gone, or a zombie waiting to be reaped.
 exited() { [[ "$(cat "/proc/$1/stat" 2>/dev/null || true)" != *") "[!Z]* ]]; }
 # expect_exit PID STATUS WHAT: the process ends within the timeout, with exactly STATUS.
@@ -100,7 +112,9 @@ windows_of() { xdotool search --all --onlyvisible --pid "$1" --name "${2:-^Zumek
 window_shown() { ! exited "$1" || fail "process $1 ended before showing its window"; FOUND_WINDOW="$(windows_of "$@")"; [ "$(wc -w <<<"$FOUND_WINDOW")" = 1 ]; }
 # find_window PID [NAME]: waits for the one visible window of PID named NAME (default exactly Zumeko).
 find_window() { poll_until window_shown "$@" || fail "process $1 showed not one window named '${2:-Zumeko}': $FOUND_WINDOW"; }
-window_geometry() { eval "$(xdotool getwindowgeometry --shell "$1" | sed 's/^/WIN_/')"; }
+# WIN_X, WIN_Y (on the screen, from the top-left corner of the window's own area), WIN_WIDTH and WIN_HEIGHT;
+# xdotool counts a window manager's frame into the place twice.
+window_geometry() { eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print "WIN_X=" $NF } /Absolute upper-left Y/ { print "WIN_Y=" $NF } /Width:/ { print "WIN_WIDTH=" $NF } /Height:/ { print "WIN_HEIGHT=" $NF }')"; }
 # expect_centred BOX WINDOW WHAT: the centres of the two windows are at most a pixel apart.
 expect_centred()
 {
@@ -111,8 +125,6 @@ expect_centred()
     ((dx * dx <= 1 && dy * dy <= 1)) || fail "$3 is centred ($dx, $dy) px off its window's centre"
 }
 focus_window() { timeout "$E2E_TIMEOUT" xdotool windowfocus --sync "$1" || fail "window $1 took no focus"; }
-# click WIN X Y [BUTTON]: a real click at (X, Y) from the window's top-left corner.
-click() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}" || fail "cannot click at ($2, $3) in window $1"; }
 # Exactly TEXT, byte for byte: the x keeps a trailing newline. An empty clipboard makes xclip fail.
 clipboard_is()
 {
@@ -120,8 +132,6 @@ clipboard_is()
     CLIPBOARD_SEEN="${CLIPBOARD_SEEN%x}"
     [ "$CLIPBOARD_SEEN" = "$1" ]
 }
-# The pixel the screen shows at (X, Y), as RRGGBB.
-pixel_at() { import -silent -window root -crop "1x1+$1+$2" -depth 8 -format '%[hex:p{0,0}]' info:; }
 # record_opener: the desktop's opener (xdg-open, which Qt on X11 and Wine both hand files and links to)
 # first on PATH, writing a line to $E2E_TMP/opened for each thing it is given.
 record_opener()

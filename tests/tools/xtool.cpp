@@ -7,6 +7,7 @@
 //                                   client's pointer grab over it has ended
 //   xtool grab SECONDS              holds the pointer that long; status 1 when another client holds it
 //   xtool manager                   a clipboard manager that takes nothing over: it only answers
+#include "atom_x11.h"
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
 
@@ -29,23 +30,14 @@ void point(const char *name, Forms::Place place, Forms::Place parent = {}, int o
     std::printf("%s=(%d %d)\n", name, offset < 0 ? r.center().x() : r.left() + offset, r.center().y());
 }
 
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    auto *reply
-        = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply != nullptr ? reply->atom : xcb_atom_t {};
-    std::free(reply);
-    return result;
-}
-
 int close(xcb_connection_t *c, xcb_window_t window)
 {
     xcb_client_message_event_t message {};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = window;
-    message.type = atom(c, "WM_PROTOCOLS");
-    message.data.data32[0] = atom(c, "WM_DELETE_WINDOW");
+    message.type = InternAtom(c, "WM_PROTOCOLS");
+    message.data.data32[0] = InternAtom(c, "WM_DELETE_WINDOW");
     xcb_generic_error_t *error = xcb_request_check(c,
         xcb_send_event_checked(
             c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message)));
@@ -121,7 +113,7 @@ int manager(xcb_connection_t *c)
     const xcb_window_t window = xcb_generate_id(c);
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     xcb_create_window(c, 0, window, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, 0, 0, nullptr);
-    xcb_set_selection_owner(c, window, atom(c, "CLIPBOARD_MANAGER"), XCB_CURRENT_TIME);
+    xcb_set_selection_owner(c, window, InternAtom(c, "CLIPBOARD_MANAGER"), XCB_CURRENT_TIME);
     xcb_flush(c);
     std::puts("ready");
     std::fflush(stdout);
@@ -152,6 +144,7 @@ int main(int argc, char *argv[])
         std::printf("CLIENT=(%d %d)\nABOUT=(%d %d)\n", Forms::Pixels(M::ClientWidth),
             Forms::Pixels(M::ClientHeight), Forms::Pixels(I::ClientWidth), Forms::Pixels(I::ClientHeight));
         point("COPY", M::CmdCopy);
+        point("RED_LEFT", M::HScroll[0], {}, 8);
         point("QUIT", M::CmdQuit);
         point("SWATCH", M::LblGetcolor);
         point("OPTION1", M::Option1, M::Frame1, 8);

@@ -251,7 +251,13 @@ WlrScreen::Connection::~Connection()
         wl_surface_destroy(cursorSurface);
     if (pointer != nullptr)
         wl_pointer_destroy(pointer);
-    // The rest goes with the connection; the compositor reclaims whatever a client leaves.
+    // The globals need no word to the compositor, which forgets them with the connection; only our side
+    // of them is freed.
+    for (void *global :
+        std::initializer_list<void *> { compositor, shm, seat, layerShell, screencopy, places, registry }) {
+        if (global != nullptr)
+            wl_proxy_destroy(static_cast<wl_proxy *>(global));
+    }
     wl_display_flush(display);
     wl_display_disconnect(display);
 }

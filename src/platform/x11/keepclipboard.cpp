@@ -6,6 +6,8 @@
 // program copies something or the X server goes away. It waits for the server's events, so it costs no
 // CPU while it waits, and it holds nothing of Zumeko's: a new Zumeko starts at once.
 // Exit status 0 once the clipboard is the helper's (it goes on in the background), 1 otherwise.
+#include "atom_x11.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -15,19 +17,6 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace {
-
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    auto *reply
-        = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply != nullptr ? reply->atom : xcb_atom_t(XCB_NONE);
-    std::free(reply);
-    return result;
-}
-
-} // namespace
 
 int main()
 {
@@ -42,8 +31,8 @@ int main()
     const xcb_window_t window = xcb_generate_id(c);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
         XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    const xcb_atom_t clipboard = atom(c, "CLIPBOARD"), targets = atom(c, "TARGETS"),
-                     utf8 = atom(c, "UTF8_STRING"), textAtom = atom(c, "TEXT");
+    const xcb_atom_t clipboard = InternAtom(c, "CLIPBOARD"), targets = InternAtom(c, "TARGETS"),
+                     utf8 = InternAtom(c, "UTF8_STRING"), textAtom = InternAtom(c, "TEXT");
     xcb_set_selection_owner(c, window, clipboard, XCB_CURRENT_TIME);
     auto *owner = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard), nullptr);
     const bool ours = owner != nullptr && owner->owner == window;

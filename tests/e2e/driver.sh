@@ -1,0 +1,434 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# driver.sh ENVIRONMENT: the real program, driven as a user would drive it, in one environment of the
+# table below. Each scenario is written once; small adapters say how an environment starts its display,
+# launches Zumeko, makes another application's window, moves and clicks the pointer and reads the screen.
+# The programs come from E2E_ZUMEKO, E2E_TOOLS (xtool, wltool, fakeportal) and, under Wine, E2E_PROBE.
+# Every scenario runs, each with a Zumeko of its own; a failure names the scenario, the environment and
+# what was seen, and the status is 1 when any failed.
+set -euo pipefail
+ENVIRONMENT="$1"
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+. "$(dirname "$0")/lib.sh"
+
+declare -A SCENARIOS=(
+    [x11]="start copy second-copy pick grab help help-missing about clipboard-kept display-lost"
+    [x11-depth16]="pick"
+    [x11-scale2]="pick about"
+    [openbox]="start copy pick grab about"
+    [wine]="start copy second-copy pick help help-missing about"
+    [sway]="start copy pick grab help about"
+    [sway-outputs]="pick" # a second output, at scale 2, holds the other window
+    [portal]="portal-pick portal-refused"
+    [installed]="start copy help" # the Debian package, started as its menu entry starts it
+)
+[ -n "${SCENARIOS[$ENVIRONMENT]:-}" ] || { echo "driver: no environment '$ENVIRONMENT'" >&2; exit 2; }
+E2E_NAME="$ENVIRONMENT" SCALE=1 MENU_MIN=15 MENU_MAX=40
+# Colours with every channel different, so that a swap shows; both are exact on 16-bit screens too.
+ROOT=8441FF GREENISH=FF8242 ROOT_POINT=(20 20) OTHER_PLACE=(40 900) OTHER_POINT=(140 950)
+
+# --- adapters ------------------------------------------------------------------------------------------
+
+# X servers: Xvfb bare, at depth 16, scaled, or under a real window manager; and Wine on Xvfb.
+x11_up()
+{
+    start_xvfb
+    xsetroot -solid "#$ROOT"
+    if [ "$ENVIRONMENT" = openbox ]; then
+        spawn wm openbox
+        # Started before the manager has taken the screen, a window is framed late, behind the test's back.
+        wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+        poll_until wm_ready || fail "openbox did not take the screen"
+    fi
+}
+point() { xdotool mousemove "$1" "$2"; }
+press() { xdotool click "${1:-1}"; }
+pixel_at() { import -silent -window root -crop "1x1+$1+$2" -depth 8 -format '%[hex:p{0,0}]' info:; }
+# reference COLOUR X Y: COLOUR as the swatch will show it, read back as the swatch is: on a 16-bit screen
+# the nearest 5-6-5 colour.
+reference() { pixel_at "$2" "$3"; }
+other_window() { spawn other "$E2E_TOOLS/xtool" window "200x100+${OTHER_PLACE[0]}+${OTHER_PLACE[1]}" "$1"; }
+launch_command() { LAUNCH=(env -C "$1" QT_SCALE_FACTOR="$SCALE" "$E2E_ZUMEKO"); }
+holding() { ! "$E2E_TOOLS/xtool" grab 0; } # another client cannot have the pointer
+steal_pointer()
+{
+    if [ "$ENVIRONMENT" = openbox ]; then
+        xdotool windowminimize --sync "$WIN" windowactivate --sync "$WIN"
+    else
+        xdotool windowunmap --sync "$WIN" windowmap --sync "$WIN"
+    fi
+    poll_until holding || fail "screen mode did not take the pointer back after the window was unmapped"
+    # Screen mode chosen again by the keyboard while another client holds the pointer.
+    focus_window "$WIN"
+    xdotool key Up
+    spawn other-grab "$E2E_TOOLS/xtool" grab 1
+    poll_until holding || fail "the other client did not take the pointer"
+    xdotool key Down
+    wait "$SPAWNED_PID" || fail "the other client's grab failed"
+    poll_until holding || fail "screen mode did not take the pointer back once the other client let it go"
+}
+
+# A headless sway, which will not run as root: an unprivileged account with a runtime folder of its own,
+# XWayland for Zumeko's window, and a virtual pointer, since a headless seat has none.
+sway_up()
+{
+    E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/zumeko-e2e.XXXXXXXX")"
+    chmod 0711 "$E2E_TMP"
+    mkdir -m 0700 "$E2E_TMP/runtime" "$E2E_TMP/sway"
+    local outputs=1 config="output HEADLESS-1 resolution 1280x1024 position 0 0 bg #$ROOT solid_color"
+    if [ "$ENVIRONMENT" = sway-outputs ]; then
+        outputs=2 OTHER_OUTPUT=HEADLESS-2 OTHER_PLACE=(1320 300) OTHER_POINT=(1420 350)
+        config+=$'\n'"output HEADLESS-2 resolution 1280x1024 position 1280 0 scale 2 bg #$ROOT solid_color"
+    fi
+    printf '%s\n' "xwayland enable" "$config" >"$E2E_TMP/sway/config"
+    chown -R nobody "$E2E_TMP/sway"
+    spawn sway env -i PATH="$PATH" XDG_RUNTIME_DIR="$E2E_TMP/sway" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=$outputs \
+        setpriv --reuid=nobody --regid=nogroup --clear-groups sway -c "$E2E_TMP/sway/config"
+    SWAY_PID=$SPAWNED_PID
+    E2E_STOP="kill -TERM $SWAY_PID; poll_until exited $SWAY_PID"
+    sway_ready() { SWAYSOCK="$(ls "$E2E_TMP"/sway/sway-ipc.* 2>/dev/null)" && SWAYSOCK="$SWAYSOCK" swaymsg -q -t get_version; }
+    poll_until sway_ready || fail "sway did not start"
+    export SWAYSOCK WAYLAND_DISPLAY="$(ls "$E2E_TMP"/sway/wayland-? | head -n 1)" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+    # XWayland lets its own account in alone; the tests run as root.
+    swaymsg -q exec "xhost +si:localuser:root && echo \$DISPLAY >$E2E_TMP/sway/display"
+    poll_until test -s "$E2E_TMP/sway/display" || fail "XWayland did not start"
+    DISPLAY="$(cat "$E2E_TMP/sway/display")"
+    export DISPLAY
+    spawn pointer "$E2E_TOOLS/wltool" pointer
+    poll_until grep -q ready "$E2E_TMP/pointer.log" || fail "no virtual pointer"
+    point() { swaymsg -q seat - cursor set "$1" "$2"; }
+    press() { swaymsg -q seat - cursor press "button${1:-1}" && swaymsg -q seat - cursor release "button${1:-1}"; }
+    pixel_at() { grim -g "$1,$2 1x1" -t ppm - | tail -c 3 | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
+    # Exact at 24 bits; and the cursor, which this compositor draws into the picture, may be there.
+    reference() { echo "$1"; }
+    # The overlay is up when the swatch follows the pointer, which the scenarios see for themselves.
+    holding() { true; }
+    steal_pointer() { true; }
+    other_window()
+    {
+        [ -z "${OTHER_OUTPUT:-}" ] || swaymsg -q focus output "$OTHER_OUTPUT"
+        local x=$((OTHER_PLACE[0] % 1280))
+        spawn other "$E2E_TOOLS/wltool" window "200x100+$x+${OTHER_PLACE[1]}" "$1"
+        poll_until grep -q ready "$E2E_TMP/other.log" || fail "the other window did not show"
+        swaymsg -q focus output HEADLESS-1
+    }
+    if [ "$ENVIRONMENT" = portal ]; then
+        export ZUMEKO_PLATFORM=portal
+        spawn bus dbus-daemon --session --nofork --print-address=1
+        poll_until grep -q unix: "$E2E_TMP/bus.log" || fail "no session bus"
+        DBUS_SESSION_BUS_ADDRESS="$(head -n 1 "$E2E_TMP/bus.log")"
+        export DBUS_SESSION_BUS_ADDRESS
+    fi
+}
+
+case "$ENVIRONMENT" in
+wine)
+    E2E_TIMEOUT=30
+    x11_up
+    start_wine
+    launch_command() { LAUNCH=(env -C "$1" "$WINE" "$E2E_ZUMEKO"); }
+    other_window() { spawn other "$WINE" "$E2E_PROBE" window "${OTHER_POINT[@]}" "$1"; }
+    ;;
+sway* | portal) sway_up ;;
+installed)
+    x11_up
+    # As the menu starts it: the entry's command, in the entry's folder, where its help lies.
+    launch_command()
+    {
+        HELP_FOLDER="$(sed -n 's/^Path=//p' /usr/share/applications/zumeko.desktop)"
+        read -ra LAUNCH < <(sed -n 's/^Exec=//p' /usr/share/applications/zumeko.desktop)
+        LAUNCH=(env -C "$HELP_FOLDER" "${LAUNCH[@]}")
+    }
+    ;;
+*)
+    [ "$ENVIRONMENT" = x11-depth16 ] && E2E_XVFB_DEPTH=16
+    [ "$ENVIRONMENT" = x11-scale2 ] && SCALE=2
+    x11_up
+    ;;
+esac
+eval "$("$E2E_TOOLS/xtool" points)"
+
+# --- steps the scenarios share ---------------------------------------------------------------------------
+
+# launch [FOLDER]: a new Zumeko started in FOLDER (the installed one in its own); PID, WIN, MENU_HEIGHT
+# and HELP_FOLDER, once its window has the size it keeps.
+launch()
+{
+    HELP_FOLDER="${1:-$E2E_TMP}"
+    launch_command "$HELP_FOLDER"
+    LOG="zumeko-$RANDOM"
+    spawn "$LOG" "${LAUNCH[@]}"
+    PID=$SPAWNED_PID
+    find_window "$PID"
+    WIN=$FOUND_WINDOW
+    poll_until size_is_fixed || fail "window ${WIN_WIDTH}x$WIN_HEIGHT, expected $((CLIENT[0] * SCALE)) wide and $((CLIENT[1] * SCALE)) high below a menu bar"
+    MENU_HEIGHT=$((WIN_HEIGHT - CLIENT[1] * SCALE))
+    # A window manager frames a new window when it gets to it, and Zumeko centres it again then.
+    [ "$ENVIRONMENT" != openbox ] || poll_until centred || fail "the window was not framed and centred"
+    focus_window "$WIN"
+}
+size_is_fixed()
+{
+    window_geometry "$WIN"
+    ((WIN_WIDTH == CLIENT[0] * SCALE && WIN_HEIGHT >= (CLIENT[1] + MENU_MIN) * SCALE && WIN_HEIGHT <= (CLIENT[1] + MENU_MAX) * SCALE))
+}
+client_point() { window_geometry "$WIN"; CLIENT_X=$((WIN_X + $1 * SCALE)) CLIENT_Y=$((WIN_Y + MENU_HEIGHT + $2 * SCALE)); }
+click_client() { client_point "$1" "$2"; point "$CLIENT_X" "$CLIENT_Y"; press; }
+# click_in WINDOW X Y: a click at a point of a box of Zumeko's, which has no menu bar.
+click_in() { window_geometry "$1"; point $((WIN_X + $2 * SCALE)) $((WIN_Y + $3 * SCALE)); press; }
+quit() { "$E2E_TOOLS/xtool" close "$WIN" || fail "cannot close window $WIN"; expect_exit "$PID" 0 "Zumeko closed"; }
+others() { OTHER="$(windows_of "$PID" . | grep -vx "$WIN" || true)"; [ -n "$OTHER" ]; }
+no_others() { ! others; }
+swatch_shows() { client_point "${SWATCH[@]}"; SWATCH_SEEN="$(pixel_at "$CLIENT_X" "$CLIENT_Y")"; [ "$SWATCH_SEEN" = "$1" ]; }
+expect_swatch() { poll_until swatch_shows "$1" || fail "$2: the swatch shows #$SWATCH_SEEN, not #$1"; }
+other_said() { grep -Eq -- "$1" "$E2E_TMP/other.log"; }
+# The window as the user sees it, frame included, centred on the screen (there are no panels here).
+centred()
+{
+    window_geometry "$WIN"
+    local extents left=0 right=0 top=0 bottom=0 sw sh
+    extents="$(xprop -id "$WIN" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ,)"
+    [ -z "$extents" ] || read -r left right top bottom <<<"$extents"
+    [ "$ENVIRONMENT" = openbox ] && [ "$top" = 0 ] && return 1 # not framed yet
+    read -r sw sh < <(xdotool getdisplaygeometry)
+    local dx=$((2 * (WIN_X - left) + WIN_WIDTH + left + right - sw)) dy=$((2 * (WIN_Y - top) + WIN_HEIGHT + top + bottom - sh))
+    ((dx * dx <= 16 && dy * dy <= 16))
+}
+opened_is() { OPENED_SEEN="$(cat "$E2E_TMP/opened" 2>/dev/null || true)"; [[ "$OPENED_SEEN" == $1 ]]; }
+# An answer of the desktop's picker, through the fake portal: the message it gives, closed with Enter.
+close_message() { poll_until others || fail "$1: no message"; focus_window "$OTHER"; xdotool key Return; poll_until no_others || fail "$1: the message did not close"; }
+
+# --- scenarios ---------------------------------------------------------------------------------------------
+
+scenario_start()
+{
+    launch
+    centred || fail "the window at +$WIN_X+$WIN_Y is not centred with its frame"
+    if [ "$ENVIRONMENT" = openbox ]; then # placed once: the user's move stays
+        xdotool windowmove --sync "$WIN" 10 40
+        sleep 0.3
+        window_geometry "$WIN"
+        [ "$WIN_Y" -lt 300 ] || fail "the window went back to the centre after the user moved it"
+    fi
+    quit
+    pass "start: the window ${WIN_WIDTH}x$WIN_HEIGHT keeps its size and opens centred with its frame"
+}
+
+scenario_copy()
+{
+    launch
+    xdotool key End
+    click_client "${COPY[@]}"
+    expect_clipboard "#FF0000" "End on the focused red bar, then Copy"
+    click_client "${FONT_TAG[@]}"
+    click_client "${COPY[@]}"
+    expect_clipboard '<font color="#FF0000">' "the font tag ticked, then Copy"
+    xdotool key Tab Tab Return # from Copy, which the click gave the focus, past the tag box to Quit
+    expect_exit "$PID" 0 "Zumeko after Enter on the focused Quit button"
+    pass "copy: End and Copy give #FF0000, bare and in the font tag; Enter on Quit ends with 0"
+}
+
+scenario_second-copy()
+{
+    launch
+    # One copy for each user and display, whatever XDG_RUNTIME_DIR says (a shell may have none) and however
+    # DISPLAY spells it.
+    local second=("${LAUNCH[@]}")
+    [ "$ENVIRONMENT" = wine ] || second=(env -u XDG_RUNTIME_DIR DISPLAY="unix$DISPLAY.0" "${LAUNCH[@]}")
+    spawn second "${second[@]}"
+    find_window "$SPAWNED_PID"
+    focus_window "$FOUND_WINDOW"
+    xdotool key Return
+    expect_exit "$SPAWNED_PID" 2 "a second copy after its message was closed"
+    quit
+    pass "second-copy: refused with its message and status 2"
+}
+
+scenario_pick()
+{
+    other_window "$GREENISH"
+    poll_until other_said '^ready' || fail "the other application's window did not show"
+    local root other
+    root="$(reference "$ROOT" "${ROOT_POINT[@]}")" other="$(reference "$GREENISH" "${OTHER_POINT[@]}")"
+    launch
+    expect_swatch 000000 "at start, with the scroll bars"
+    click_client "${OPTION2[@]}"
+    point "${ROOT_POINT[@]}"
+    expect_swatch "$root" "screen mode, the pointer over the desktop"
+    point "${OTHER_POINT[@]}"
+    expect_swatch "$other" "screen mode, the pointer over another application's window"
+    press
+    point "${ROOT_POINT[@]}"
+    sleep 0.3 # long enough for a press to reach the window underneath, and for a colour to change
+    swatch_shows "$other" || fail "a click fixed the colour, then the pointer moved on: the swatch changed to #$SWATCH_SEEN"
+    ! other_said '^press' || fail "the click that fixed the colour also reached the window underneath"
+    click_client "${COPY[@]}"
+    expect_clipboard "#$GREENISH" "Copy after the colour was fixed"
+    # Chosen again, then left by the keyboard: the pointer goes back to the windows.
+    click_client "${OPTION2[@]}"
+    xdotool key Up
+    expect_swatch 000000 "after the scroll bars were chosen again"
+    point "${OTHER_POINT[@]}"
+    press
+    poll_until other_said '^press' || fail "out of screen mode, a click on the other window did not reach it"
+    quit
+    pass "pick: the swatch follows the pointer and a click fixes #$GREENISH, reaching no window; out of screen mode clicks reach windows again"
+}
+
+scenario_grab()
+{
+    other_window "$GREENISH"
+    poll_until other_said '^ready' || fail "the other application's window did not show"
+    launch
+    click_client "${OPTION2[@]}"
+    poll_until holding || fail "screen mode does not hold the pointer"
+    # A box of ours can be used with the mouse in screen mode, and screen mode goes on after it.
+    xdotool key alt+i
+    poll_until others || fail "Alt+I showed no About box in screen mode"
+    click_in "$OTHER" "${ABOUT_OK[@]}"
+    poll_until no_others || fail "a click on OK did not close the About box in screen mode"
+    poll_until holding || fail "screen mode did not take the pointer back after the About box"
+    steal_pointer
+    point "${OTHER_POINT[@]}"
+    expect_swatch "$(reference "$GREENISH" "${OTHER_POINT[@]}")" "screen mode after the About box"
+    press
+    point "${ROOT_POINT[@]}"
+    sleep 0.3
+    ! other_said '^press' || fail "after the About box, a click in screen mode reached the window underneath"
+    quit
+    pass "grab: the About box is used with the mouse in screen mode, and screen mode has the pointer again after it"
+}
+
+scenario_help()
+{
+    record_opener
+    mkdir -p "$E2E_TMP/help"
+    touch "$E2E_TMP/help/help.html"
+    launch "$E2E_TMP/help"
+    xdotool key alt+h
+    poll_until opened_is "*$HELP_FOLDER/help.html" || fail "Alt+H opened ${OPENED_SEEN@Q}, not $HELP_FOLDER/help.html"
+    quit
+    pass "help: Alt+H hands help.html of the working folder to the desktop's opener"
+}
+
+scenario_help-missing()
+{
+    record_opener
+    mkdir -p "$E2E_TMP/empty"
+    launch "$E2E_TMP/empty"
+    xdotool key alt+h
+    close_message "Alt+H without help.html"
+    opened_is "" || fail "without help.html, Alt+H still opened ${OPENED_SEEN@Q}"
+    quit
+    pass "help-missing: without help.html, Alt+H says so"
+}
+
+scenario_about()
+{
+    record_opener
+    launch
+    xdotool key alt+i
+    poll_until others || fail "Alt+I showed no About box"
+    window_geometry "$OTHER"
+    ((WIN_WIDTH == ABOUT[0] * SCALE && WIN_HEIGHT == ABOUT[1] * SCALE)) || fail "the About box is ${WIN_WIDTH}x$WIN_HEIGHT, not $((ABOUT[0] * SCALE))x$((ABOUT[1] * SCALE))"
+    expect_centred "$OTHER" "$WIN" "the About box"
+    click_in "$OTHER" "${ABOUT_URL[@]}"
+    poll_until opened_is "https://zumeko.example/" || fail "a press on the link opened ${OPENED_SEEN@Q}"
+    focus_window "$OTHER"
+    xdotool key Tab Return
+    poll_until no_others || fail "Enter on the About box's OK did not close it"
+    quit
+    pass "about: the About box opens centred, its link opens the address, and Enter on OK closes it"
+}
+
+# Fixed fault: the copied code was lost when Zumeko ended, with no clipboard manager to keep it.
+helpers() { for pid in $(pgrep -x zumeko-clipboar || true); do grep -qz "^DISPLAY=$DISPLAY$" "/proc/$pid/environ" && echo "$pid"; done; }
+no_helpers() { [ -z "$(helpers)" ]; }
+scenario_clipboard-kept()
+{
+    launch
+    click_client "${COPY[@]}"
+    quit
+    expect_clipboard "#000000" "after Zumeko ended"
+    [ "$(helpers | wc -l)" = 1 ] || fail "not one helper keeps the clipboard: $(helpers)"
+    launch # the helper holds no lock
+    quit
+    echo -n other | xclip -selection clipboard -i
+    poll_until no_helpers || fail "the helper went on after another program copied"
+    spawn manager "$E2E_TOOLS/xtool" manager
+    poll_until grep -q ready "$E2E_TMP/manager.log" || fail "the clipboard manager did not start"
+    launch
+    click_client "${COPY[@]}"
+    quit
+    no_helpers || fail "a helper was started although a clipboard manager runs"
+    kill "$SPAWNED_PID"
+    pass "clipboard-kept: the code stays on the clipboard after Zumeko ends, kept by a helper until another program copies, or by a manager"
+}
+
+# Fixed fault: when the X server went away, Zumeko ended with the status of a start that failed.
+scenario_display-lost()
+{
+    local err one_line=$'^zumeko:[^\n]*\nstatus 1$'
+    err="$(env -u DISPLAY -u WAYLAND_DISPLAY timeout "$E2E_TIMEOUT" "$E2E_ZUMEKO" 2>&1 >/dev/null && echo "status 0" || echo "status $?")"
+    [[ "$err" =~ $one_line ]] || fail "without DISPLAY: expected one line 'zumeko: ...' and status 1, got ${err@Q}"
+    err="$(DISPLAY=:99999 "$E2E_ZUMEKO" 2>&1 >/dev/null && echo "status 0" || echo "status $?")"
+    [ "$err" = $'zumeko: cannot open the X display ":99999"\nstatus 1' ] || fail "with no such display: ${err@Q}"
+    launch
+    click_client "${COPY[@]}"
+    quit
+    poll_until test -n "$(helpers)" || fail "no helper keeps the clipboard"
+    launch
+    kill -TERM "$E2E_XVFB_PID"
+    expect_exit "$PID" 3 "Zumeko when the X server went away"
+    grep -qx 'zumeko: the X display went away' "$E2E_TMP/$LOG.log" || fail "Zumeko did not say that the display went away"
+    poll_until no_helpers || fail "the helper keeping the clipboard went on without an X server"
+    pass "display-lost: without a display Zumeko says so and ends with 1; when it goes away, with 3, and the helper ends"
+}
+
+# The desktop's own picker, through the portal: a pick, a cancel that leaves the colour, a pick again.
+scenario_portal-pick()
+{
+    spawn other "$E2E_TOOLS/fakeportal" 1,0.5,0.25 cancel 0,0,1
+    poll_until other_said ready || fail "the fake portal did not start"
+    launch
+    click_client "${OPTION2[@]}"
+    expect_swatch FF8040 "the desktop's picker answered 1, 0.5, 0.25"
+    click_client "${COPY[@]}"
+    expect_clipboard "#FF8040" "Copy after the desktop's pick"
+    click_client "${OPTION2[@]}"
+    poll_until other_said '^pick 2' || fail "choosing screen mode again did not pick again"
+    sleep 0.3
+    swatch_shows FF8040 || fail "a cancelled pick changed the swatch to #$SWATCH_SEEN"
+    click_client "${OPTION2[@]}"
+    expect_swatch 0000FF "the third pick"
+    quit
+    pass "portal-pick: the desktop's pick is shown and copied exactly; a cancel leaves the colour; screen mode picks again"
+}
+
+# A desktop whose portal cannot pick, by its answer or by an error: said once each time, and the bars back.
+scenario_portal-refused()
+{
+    spawn other "$E2E_TOOLS/fakeportal" refuse error
+    poll_until other_said ready || fail "the fake portal did not start"
+    launch
+    xdotool key End
+    for answer in refused error; do
+        click_client "${OPTION2[@]}"
+        close_message "the portal $answer"
+        expect_swatch FF0000 "after the portal $answer, the scroll bars' colour"
+    done
+    click_client "${RED_LEFT[@]}"
+    click_client "${COPY[@]}"
+    expect_clipboard "#FE0000" "a click on the red bar's arrow after the portal failed, then Copy"
+    quit
+    pass "portal-refused: a desktop that cannot pick is told of, and the scroll bars are usable again"
+}
+
+failed=0
+for scenario in ${SCENARIOS[$ENVIRONMENT]}; do
+    rm -f "$E2E_TMP/opened"
+    (E2E_SCENARIO="$scenario" "scenario_$scenario") || failed=1
+    end_scenario
+done
+exit "$failed"
