@@ -12,6 +12,9 @@ WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-6
 # Qt for Windows, cross-built from Debian's source: the 64-bit compiler, the host Qt whose tools it
 # borrows, and dpkg-source to unpack the source with Debian's patches.
 QT_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev dpkg-dev xz-utils)
+# The Debian package: the tools that build it; debian/control names the rest, which apt-get build-dep
+# installs.
+DEB_PACKAGES=(dpkg-dev build-essential)
 
 # apt-get as root, asking nothing, and waiting for another apt run (an unattended upgrade, say) to end
 # rather than failing.
