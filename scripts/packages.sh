@@ -15,6 +15,8 @@ QT_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev d
 # The Debian package: the tools that build it; debian/control names the rest, which apt-get build-dep
 # installs.
 DEB_PACKAGES=(dpkg-dev build-essential)
+# Its check: the linter, and a private X server to try the installed program on.
+DEB_CHECK_PACKAGES=(lintian xvfb xdotool xclip)
 
 # apt-get as root, asking nothing, and waiting for another apt run (an unattended upgrade, say) to end
 # rather than failing.
