@@ -12,6 +12,20 @@ WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-6
 # Qt for Windows, cross-built from Debian's source: the 64-bit compiler, the host Qt whose tools it
 # borrows, and dpkg-source to unpack the source with Debian's patches.
 QT_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev dpkg-dev xz-utils)
+# The Debian package: the tools that build it; debian/control names the rest, which apt-get build-dep
+# installs.
+DEB_PACKAGES=(dpkg-dev build-essential)
+# Its check: the linter, and a private X server to try the installed program on.
+DEB_CHECK_PACKAGES=(lintian xvfb xdotool xclip)
+
+# apt-get as root, asking nothing, and waiting for another apt run (an unattended upgrade, say) to end
+# rather than failing.
+apt_get()
+{
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 "$@"
+}
 
 ensure_packages() {
     local missing=() package
@@ -19,11 +33,7 @@ ensure_packages() {
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
     echo "Installing from Debian: ${missing[*]}"
-    # Another apt run (an unattended upgrade, say) may hold the lock for a while: wait rather than fail.
-    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=300 update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=300 install -y -qq \
-        --no-install-recommends "${missing[@]}" >/dev/null
+    apt_get update -qq
+    apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
