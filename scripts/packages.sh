@@ -3,8 +3,10 @@
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxcb1-dev libwayland-dev wayland-protocols)
 RUN_PACKAGES=(qt6-qpa-plugins fonts-ipafont-gothic xdg-utils)
+# The tests: X servers, a window manager and X's tools; a headless Wayland compositor with XWayland, its
+# screen reader and a session bus for a desktop portal.
 TEST_PACKAGES=(xvfb xdotool xclip x11-xserver-utils x11-apps x11-utils imagemagick desktop-file-utils appstream openbox
-    procps)
+    procps sway xwayland grim dbus)
 # The Windows build and its check: MinGW-w64's posix-thread compilers for both widths, the 64-bit Wine,
 # and an X server with a coloured root and a placed pointer for the probe to read.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xdotool
@@ -15,8 +17,8 @@ QT_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev d
 # The Debian package: the tools that build it; debian/control names the rest, which apt-get build-dep
 # installs.
 DEB_PACKAGES=(dpkg-dev build-essential)
-# Its check: the linter, and a private X server to try the installed program on.
-DEB_CHECK_PACKAGES=(lintian xvfb xdotool xclip)
+# Its check: the linter; the installed program is tried by the end-to-end driver, with the test packages.
+DEB_CHECK_PACKAGES=(lintian)
 
 # apt-get as root, asking nothing, and waiting for another apt run (an unattended upgrade, say) to end
 # rather than failing.

@@ -20,7 +20,7 @@ declare -A SCENARIOS=(
     [sway]="start copy pick grab help about"
     [sway-outputs]="pick" # a second output, at scale 2, holds the other window
     [portal]="portal-pick portal-refused"
-    [installed]="start copy help" # the Debian package, started as its menu entry starts it
+    [installed]="start copy help clipboard-kept" # the Debian package, started as its menu entry starts it
 )
 [ -n "${SCENARIOS[$ENVIRONMENT]:-}" ] || { echo "driver: no environment '$ENVIRONMENT'" >&2; exit 2; }
 E2E_NAME="$ENVIRONMENT" SCALE=1 MENU_MIN=15 MENU_MAX=40
@@ -343,7 +343,7 @@ scenario_about()
 }
 
 # Fixed fault: the copied code was lost when Zumeko ended, with no clipboard manager to keep it.
-helpers() { for pid in $(pgrep -x zumeko-clipboar || true); do grep -qz "^DISPLAY=$DISPLAY$" "/proc/$pid/environ" && echo "$pid"; done; }
+helpers() { for pid in $(pgrep -x zumeko-clipboar || true); do grep -qsz "^DISPLAY=$DISPLAY$" "/proc/$pid/environ" && echo "$pid"; done; }
 no_helpers() { [ -z "$(helpers)" ]; }
 scenario_clipboard-kept()
 {
@@ -362,7 +362,6 @@ scenario_clipboard-kept()
     click_client "${COPY[@]}"
     quit
     no_helpers || fail "a helper was started although a clipboard manager runs"
-    kill "$SPAWNED_PID"
     pass "clipboard-kept: the code stays on the clipboard after Zumeko ends, kept by a helper until another program copies, or by a manager"
 }
 
