@@ -16,7 +16,7 @@ declare -A SCENARIOS=(
     [x11-depth16]="pick"
     [x11-scale2]="pick about"
     [openbox]="start copy pick grab about"
-    [wine]="start copy second-copy pick help about"
+    [wine]="copy second-copy pick help about" # no window manager frames its windows here
     [sway]="start copy pick grab help about"
     [sway-outputs]="pick" # a second output, at scale 2, holds the other window
     [portal]="portal-pick portal-refused"
@@ -75,35 +75,15 @@ steal_pointer()
     poll_until holding || fail "screen mode did not take the pointer back once the other client let it go"
 }
 
-# A headless sway, which will not run as root: an unprivileged account with a runtime folder of its own,
-# XWayland for Zumeko's window, and a virtual pointer, since a headless seat has none.
+# A headless sway (lib.sh's start_sway), with one output or with a second at scale 2 on its right.
 sway_up()
 {
-    E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/zumeko-e2e.XXXXXXXX")"
-    chmod 0711 "$E2E_TMP"
-    mkdir -m 0700 "$E2E_TMP/runtime" "$E2E_TMP/sway"
-    local outputs=1 config="output HEADLESS-1 resolution 1280x1024 position 0 0 bg #$ROOT solid_color"
+    local config="output HEADLESS-1 resolution 1280x1024 position 0 0 bg #$ROOT solid_color"
     if [ "$ENVIRONMENT" = sway-outputs ]; then
-        outputs=2 OTHER_OUTPUT=HEADLESS-2 OTHER_PLACE=(40 300) OTHER_POINT=(1420 350)
+        OTHER_OUTPUT=HEADLESS-2 OTHER_PLACE=(40 300) OTHER_POINT=(1420 350)
         config+=$'\n'"output HEADLESS-2 resolution 1280x1024 position 1280 0 scale 2 bg #$ROOT solid_color"
     fi
-    printf '%s\n' "xwayland enable" "$config" >"$E2E_TMP/sway/config"
-    chown -R nobody "$E2E_TMP/sway"
-    spawn sway env -i PATH="$PATH" XDG_RUNTIME_DIR="$E2E_TMP/sway" WLR_BACKENDS=headless WLR_RENDERER=pixman \
-        WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=$outputs \
-        setpriv --reuid=nobody --regid=nogroup --clear-groups sway -c "$E2E_TMP/sway/config"
-    SWAY_PID=$SPAWNED_PID
-    E2E_STOP="kill -TERM $SWAY_PID; poll_until exited $SWAY_PID"
-    sway_ready() { SWAYSOCK="$(ls "$E2E_TMP"/sway/sway-ipc.* 2>/dev/null)" && SWAYSOCK="$SWAYSOCK" swaymsg -q -t get_version; }
-    poll_until sway_ready || fail "sway did not start"
-    export SWAYSOCK WAYLAND_DISPLAY="$(ls "$E2E_TMP"/sway/wayland-? | head -n 1)" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
-    # XWayland lets its own account in alone; the tests run as root.
-    swaymsg -q exec "xhost +si:localuser:root && echo \$DISPLAY >$E2E_TMP/sway/display"
-    poll_until test -s "$E2E_TMP/sway/display" || fail "XWayland did not start"
-    DISPLAY="$(cat "$E2E_TMP/sway/display")"
-    export DISPLAY
-    spawn pointer "$E2E_TOOL" pointer
-    poll_until grep -q ready "$E2E_TMP/pointer.log" || fail "no virtual pointer"
+    start_sway "$config"
     point() { swaymsg -q seat - cursor set "$1" "$2"; }
     press() { swaymsg -q seat - cursor press "button${1:-1}" && swaymsg -q seat - cursor release "button${1:-1}"; }
     pixel_at() { grim -g "$1,$2 1x1" -t ppm - | tail -c 3 | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }

@@ -52,6 +52,33 @@ start_xvfb()
         QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING QT_FONT_DPI
 }
 
+# start_sway CONFIG: a headless sway with that output configuration (one HEADLESS-N per output line), as
+# an unprivileged account since sway will not run as root, with a runtime folder of its own; XWayland open
+# to root, for the X tools and Zumeko's window; and a virtual pointer (E2E_TOOL's), since a headless seat
+# has none. Exports WAYLAND_DISPLAY, SWAYSOCK and DISPLAY.
+start_sway()
+{
+    E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/zumeko-e2e.XXXXXXXX")"
+    chmod 0711 "$E2E_TMP"
+    mkdir -m 0700 "$E2E_TMP/runtime" "$E2E_TMP/sway"
+    printf '%s\n' "xwayland enable" "$1" >"$E2E_TMP/sway/config"
+    chown -R nobody "$E2E_TMP/sway"
+    spawn sway env -i PATH="$PATH" XDG_RUNTIME_DIR="$E2E_TMP/sway" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS="$(grep -c '^output' <<<"$1")" \
+        setpriv --reuid=nobody --regid=nogroup --clear-groups sway -c "$E2E_TMP/sway/config"
+    SWAY_PID=$SPAWNED_PID
+    E2E_STOP="kill -TERM $SWAY_PID; poll_until exited $SWAY_PID"
+    sway_ready() { SWAYSOCK="$(ls "$E2E_TMP"/sway/sway-ipc.* 2>/dev/null)" && SWAYSOCK="$SWAYSOCK" swaymsg -q -t get_version; }
+    poll_until sway_ready || fail "sway did not start"
+    export SWAYSOCK WAYLAND_DISPLAY="$(ls "$E2E_TMP"/sway/wayland-? | head -n 1)" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+    swaymsg -q exec "xhost +si:localuser:root && echo \$DISPLAY >$E2E_TMP/sway/display"
+    poll_until test -s "$E2E_TMP/sway/display" || fail "XWayland did not start"
+    DISPLAY="$(cat "$E2E_TMP/sway/display")"
+    export DISPLAY
+    spawn pointer "$E2E_TOOL" pointer
+    poll_until grep -q ready "$E2E_TMP/pointer.log" || fail "no virtual pointer"
+}
+
 # A Wine prefix made once and kept outside the clone, beside Qt for Windows, with what a Windows machine
 # has and Wine without its own fonts and browser engine lacks: a sans-serif dialog font, and .html files
 # opened by the browser (here the desktop's opener). What it holds beyond Wine's own is in its name.
