@@ -6,6 +6,7 @@
 #include "forms.h"
 #include "frmmain.h"
 #include "module1.h"
+#include "screenmode.h"
 #include "services_fake.h"
 
 #include <QApplication>
@@ -27,20 +28,6 @@
 #include <unistd.h>
 
 namespace {
-
-double cpuSeconds()
-{
-    timespec t {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-double wallSeconds()
-{
-    timespec t {};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
 
 double residentMiB()
 {
@@ -91,26 +78,6 @@ void warpPointer(int x, int y)
     xcb_disconnect(c);
 }
 
-struct Rate {
-    double ticksPerSecond, cpuPercent;
-};
-
-// Lets the window's own timer run for `seconds` and counts what it delivers.
-Rate runTimer(FrmMain &window, QTimer *timer, double seconds)
-{
-    int ticks = 0;
-    const auto counter = QObject::connect(timer, &QTimer::timeout, [&ticks] { ++ticks; });
-    window.Option2_Click();
-    QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
-    const double wall = wallSeconds(), cpu = cpuSeconds();
-    loop.exec();
-    const double elapsedWall = wallSeconds() - wall, elapsedCpu = cpuSeconds() - cpu;
-    QObject::disconnect(counter);
-    window.Option1_Click();
-    return { ticks / elapsedWall, 100.0 * elapsedCpu / elapsedWall };
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -153,19 +120,20 @@ int main(int argc, char *argv[])
         qtPath.wallUs, qtPath.cpuUs, qtPath.wallUs / floor.wallUs);
 
     const double seconds = quick ? 2.0 : 10.0;
-    const Rate still = runTimer(window, timer, seconds);
-    std::printf("screen mode, %.0f s each\n", seconds);
-    std::printf("  pointer still:          %6.2f ticks/s  %5.2f %% of one core\n", still.ticksPerSecond,
-        still.cpuPercent);
+    std::printf("screen mode, %.0f s each, beside the floor (the same timer and reads, no window)\n", seconds);
+    const Rate floorStill = floorRate(seconds), still = zumekoRate(window, seconds);
+    std::printf("  pointer still:    floor %5.2f %% of one core; Zumeko %6.2f ticks/s, %5.2f %% (%.2fx the floor)\n",
+        floorStill.cpuPercent, still.ticksPerSecond, still.cpuPercent, still.cpuPercent / floorStill.cpuPercent);
     if (!rootflip.isEmpty()) {
         QProcess flipper;
         flipper.start(rootflip, {});
         flipper.waitForStarted();
-        const Rate changing = runTimer(window, timer, seconds);
+        const Rate floorChanging = floorRate(seconds), changing = zumekoRate(window, seconds);
         flipper.kill();
         flipper.waitForFinished();
-        std::printf("  colour changing (~100/s): %6.2f ticks/s  %5.2f %% of one core\n",
-            changing.ticksPerSecond, changing.cpuPercent);
+        std::printf("  colour changing:  floor %5.2f %% of one core; Zumeko %6.2f ticks/s, %5.2f %% (%.2fx the floor)\n",
+            floorChanging.cpuPercent, changing.ticksPerSecond, changing.cpuPercent,
+            changing.cpuPercent / floorChanging.cpuPercent);
     }
 
     const int realSoak = quick ? 10000 : 100000;
