@@ -412,9 +412,10 @@ void FrmMain::Capture1_Unavailable()
 
 bool FrmMain::event(QEvent *event)
 {
-    // A screen shows some sixty frames a second, and screen mode may change the colour a hundred times: a
-    // repaint waits for the next frame, and the changes in between are painted at once, as one.
-    constexpr qint64 FrameInterval = 16; // milliseconds
+    // A screen shows some sixty frames a second (some 240), and screen mode may change the colour a hundred
+    // times: a repaint waits for the screen's next frame, and the changes in between are painted at once.
+    const qreal refresh = screen() != nullptr && screen()->refreshRate() >= 30 ? screen()->refreshRate() : 60;
+    const qint64 FrameInterval = qint64(1000 / refresh); // milliseconds
     if (event->type() == QEvent::UpdateRequest) {
         const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : FrameInterval;
         if (since < FrameInterval) {

@@ -3,6 +3,7 @@
 
 #include "pixelformat.h"
 
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -31,6 +32,10 @@ namespace {
     constexpr std::uint32_t Anchored = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM
         | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
     constexpr int RetryInterval = 16; // milliseconds: a frame at 60 Hz
+    // The sampling tick shows at most a hundred samples a second: under a still pointer, faster outputs are
+    // not read much more often than that. A capture waits for the next frame after it is asked for, so it
+    // is asked for a little before the tick's 10 ms are up.
+    constexpr qint64 Pace = 8; // milliseconds
 
     // The cross-hair: white arms outlined in black, and a hole around the hot spot. A compositor that draws
     // its cursor into the picture, as a headless one does, would otherwise hand back the cursor's own
@@ -98,7 +103,8 @@ struct WlrScreen::Connection {
     WlrScreen::Events events;
     wl_display *display = nullptr;
     std::unique_ptr<QSocketNotifier> notifier;
-    QTimer retry; // a capture that failed is tried again a frame later
+    QTimer next; // the next capture, when it has to wait: after one that failed, or for the pace
+    QElapsedTimer sinceCapture;
     wl_registry *registry = nullptr;
     wl_compositor *compositor = nullptr;
     wl_shm *shm = nullptr;
@@ -214,9 +220,8 @@ Compositor ProbeWayland()
 WlrScreen::Connection::Connection(WlrScreen::Events e)
     : events(std::move(e))
 {
-    retry.setSingleShot(true);
-    retry.setInterval(RetryInterval);
-    QObject::connect(&retry, &QTimer::timeout, &retry, [this] { capture(); });
+    next.setSingleShot(true);
+    QObject::connect(&next, &QTimer::timeout, &next, [this] { capture(); });
     display = wl_display_connect(nullptr);
     if (display == nullptr)
         return;
@@ -473,12 +478,15 @@ void WlrScreen::Connection::capture()
 {
     if (frame != nullptr || over == nullptr)
         return;
+    next.stop();
+    sinceCapture.start();
     frameX = x;
     frameY = y;
     yInverted = false;
     frame = zwlr_screencopy_manager_v1_capture_output_region(
         screencopy, 0, over->output, int(std::floor(x)), int(std::floor(y)), 1, 1);
     zwlr_screencopy_frame_v1_add_listener(frame, &frameListener, this);
+    flush(); // from a timer, nothing else would send it
 }
 
 void WlrScreen::Connection::frameBuffer(void *data, zwlr_screencopy_frame_v1 *frame, std::uint32_t format,
@@ -507,7 +515,11 @@ void WlrScreen::Connection::frameReady(
     zwlr_screencopy_frame_v1_destroy(frame);
     c->frame = nullptr;
     c->read();
-    c->capture();
+    // A moved pointer is looked under at once; a still one at the tick's pace.
+    if (c->x != c->frameX || c->y != c->frameY || c->sinceCapture.elapsed() >= Pace)
+        c->capture();
+    else
+        c->next.start(int(Pace - c->sinceCapture.elapsed()));
 }
 
 void WlrScreen::Connection::frameFailed(void *data, zwlr_screencopy_frame_v1 *frame)
@@ -515,7 +527,7 @@ void WlrScreen::Connection::frameFailed(void *data, zwlr_screencopy_frame_v1 *fr
     auto *c = static_cast<Connection *>(data);
     zwlr_screencopy_frame_v1_destroy(frame);
     c->frame = nullptr;
-    c->retry.start();
+    c->next.start(RetryInterval);
 }
 
 void WlrScreen::Connection::read()
