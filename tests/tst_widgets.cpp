@@ -159,36 +159,29 @@ private Q_SLOTS:
         QFETCH(QString, control);
         QFETCH(QStringList, texts);
         FrmInfo about;
-        const QObject *window
-            = control.startsWith(u"FrmInfo/"_s) ? static_cast<QObject *>(&about) : m_window.get();
-        auto *widget = window->findChild<QWidget *>(control.section(u'/', -1));
-        QVERIFY(widget);
-        if (texts.isEmpty())
-            texts << widget->property(qobject_cast<QGroupBox *>(widget) ? "title" : "text").toString();
-        for (const QString &shown : texts) {
-            widget->setProperty(qobject_cast<QGroupBox *>(widget) ? "title" : "text", shown);
-            const QSize room = widget->contentsRect().size();
-            QSize needed = widget->sizeHint();
-            if (auto *button = qobject_cast<QPushButton *>(widget)) { // past the style's smallest button
-                QStyleOptionButton option;
-                option.initFrom(button);
-                const QRect contents
-                    = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-                QVERIFY2(QFontMetrics(button->font()).horizontalAdvance(shown) <= contents.width(),
-                    qPrintable(shown));
-                continue;
-            }
-            if (qobject_cast<QGroupBox *>(widget))
-                needed = QSize(widget->minimumSizeHint().width(), 0);
-            else if (auto *label = qobject_cast<QLabel *>(widget))
-                needed -= QSize(2 * label->frameWidth(), 2 * label->frameWidth());
-            QVERIFY2(needed.width() <= room.width() && needed.height() <= widget->height(),
+        auto *widget = (control.startsWith(u"FrmInfo/"_s) ? static_cast<QObject *>(&about) : m_window.get())
+                           ->findChild<QWidget *>(control.section(u'/', -1));
+        const bool button = qobject_cast<QPushButton *>(widget), frame = qobject_cast<QGroupBox *>(widget);
+        const char *caption = frame ? "title" : "text";
+        for (const QString &shown :
+            texts.isEmpty() ? QStringList { widget->property(caption).toString() } : texts) {
+            widget->setProperty(caption, shown);
+            // A push button's size hint holds the style's smallest button, a frame's its contents.
+            QStyleOptionButton option;
+            option.initFrom(widget);
+            const QSize room = button
+                ? widget->style()->subElementRect(QStyle::SE_PushButtonContents, &option, widget).size()
+                : widget->size();
+            const QSize needed = button ? QFontMetrics(widget->font()).size(0, shown)
+                : frame                 ? QSize(widget->minimumSizeHint().width(), 0)
+                                        : widget->sizeHint();
+            QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
                 qPrintable(u"%1 needs %2x%3 for %4, has %5x%6"_s.arg(control)
                                .arg(needed.width())
                                .arg(needed.height())
                                .arg(shown)
                                .arg(room.width())
-                               .arg(widget->height())));
+                               .arg(room.height())));
         }
     }
 
@@ -200,6 +193,7 @@ private Q_SLOTS:
         cramped.setFont(Forms::Typeface(12));
         Forms::FitFont(&cramped);
         QCOMPARE(QFontInfo(cramped.font()).pixelSize(), 8);
+        QVERIFY(cramped.font().bold());
         QCOMPARE(cramped.text(), u"既に起動しています。"_s);
         QVERIFY2(QFontInfo(cramped.font()).family().startsWith(u"IPA"_s),
             qPrintable(QFontInfo(cramped.font()).family()));

@@ -15,7 +15,6 @@ CaptureControl::CaptureControl(QWidget *parent)
     : QWidget(parent)
     , m_grab(Module1::CurrentServices().createPointerGrab(*this))
 {
-    setFocusPolicy(Qt::NoFocus);
     m_recheck.setInterval(RecheckInterval);
     connect(&m_recheck, &QTimer::timeout, this, &CaptureControl::holdPointer);
     // The window tells when a modal box blocks it, when it is shown again and when its state changes.

@@ -12,7 +12,7 @@ ENVIRONMENT="$1"
 . "$(dirname "$0")/lib.sh"
 
 declare -A SCENARIOS=(
-    [x11]="start copy second-copy pick grab help about clipboard-kept display-lost"
+    [x11]="start copy second-copy pick grab help about unreadable clipboard-kept display-lost"
     [x11-depth16]="pick"
     [x11-scale2]="pick about"
     [openbox]="start copy pick grab about"
@@ -57,6 +57,7 @@ other_window()
 }
 launch_command() { LAUNCH=(env -C "$1" QT_SCALE_FACTOR="$SCALE" "$E2E_ZUMEKO"); }
 holding() { ! "$E2E_TOOL" grab 0; } # another client cannot have the pointer
+pointer_shape() { true; } # the X server leaves its cursor out of what it shows
 steal_pointer()
 {
     if [ "$ENVIRONMENT" = openbox ]; then
@@ -89,6 +90,18 @@ sway_up()
     pixel_at() { grim -g "$1,$2 1x1" -t ppm - | tail -c 3 | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
     # Exact at 24 bits; and the cursor, which this compositor draws into the picture, may be there.
     reference() { echo "$1"; }
+    # pointer_shape X Y COLOUR: a cross-hair with white arms edged in black, and a hole around its hot
+    # spot, where the colour underneath shows and is what a capture reads.
+    pointer_shape()
+    {
+        [ "$ENVIRONMENT" = sway ] || return 0 # at scale 1
+        local seen
+        seen="$(for at in "0 0" "1 1" "5 0" "0 -5" "5 1" "-1 5" "5 5"; do
+            read -r dx dy <<<"$at"
+            echo -n "$(pixel_at $(($1 + dx)) $(($2 + dy))) "
+        done)"
+        [ "$seen" = "$3 $3 FFFFFF FFFFFF 000000 000000 $3 " ] || fail "the pointer in screen mode shows $seen"
+    }
     # The overlay is up when the swatch follows the pointer, which the scenarios see for themselves.
     holding() { true; }
     steal_pointer() { true; }
@@ -202,14 +215,21 @@ scenario_copy()
 {
     launch
     xdotool key End
+    # Only the left button moves a bar, and no button opens a menu of Qt's on it.
+    for button in 2 3 1; do
+        client_point "${RED_LEFT[@]}"
+        point "$CLIENT_X" "$CLIENT_Y"
+        press $button
+    done
+    no_others || fail "a click on a scroll bar opened a window"
     click_client "${COPY[@]}"
-    expect_clipboard "#FF0000" "End on the focused red bar, then Copy"
+    expect_clipboard "#FE0000" "End on the focused red bar, the other buttons on its arrow, a left click there, then Copy"
     click_client "${FONT_TAG[@]}"
     click_client "${COPY[@]}"
-    expect_clipboard '<font color="#FF0000">' "the font tag ticked, then Copy"
+    expect_clipboard '<font color="#FE0000">' "the font tag ticked, then Copy"
     xdotool key Tab Tab Return # from Copy, which the click gave the focus, past the tag box to Quit
     expect_exit "$PID" 0 "Zumeko after Enter on the focused Quit button"
-    pass "copy: End and Copy give #FF0000, bare and in the font tag; Enter on Quit ends with 0"
+    pass "copy: End, a left click on the arrow and Copy give #FE0000, bare and in the font tag; Enter on Quit ends with 0"
 }
 
 scenario_second-copy()
@@ -240,11 +260,12 @@ scenario_pick()
     expect_swatch "$root" "screen mode, the pointer over the desktop"
     point "${OTHER_POINT[@]}"
     expect_swatch "$other" "screen mode, the pointer over another application's window"
+    pointer_shape "${OTHER_POINT[@]}" "$other"
     press
     point "${ROOT_POINT[@]}"
     sleep 0.3 # long enough for a press to reach the window underneath, and for a colour to change
     swatch_shows "$other" || fail "a click fixed the colour, then the pointer moved on: the swatch changed to #$SWATCH_SEEN"
-    ! other_said '^press' || fail "the click that fixed the colour also reached the window underneath"
+    ! other_said '^(press|release)' || fail "the click that fixed the colour also reached the window underneath"
     click_client "${COPY[@]}"
     expect_clipboard "#$GREENISH" "Copy after the colour was fixed"
     # Chosen again, then left by the keyboard: the pointer goes back to the windows.
@@ -276,7 +297,7 @@ scenario_grab()
     press
     point "${ROOT_POINT[@]}"
     sleep 0.3
-    ! other_said '^press' || fail "after the About box, a click in screen mode reached the window underneath"
+    ! other_said '^(press|release)' || fail "after the About box, a click in screen mode reached the window underneath"
     quit
     pass "grab: the About box is used with the mouse in screen mode, and screen mode has the pointer again after it"
 }
@@ -313,6 +334,11 @@ scenario_about()
     window_geometry "$OTHER"
     ((WIN_WIDTH == ABOUT[0] * SCALE && WIN_HEIGHT == ABOUT[1] * SCALE)) || fail "the About box is ${WIN_WIDTH}x$WIN_HEIGHT, not $((ABOUT[0] * SCALE))x$((ABOUT[1] * SCALE))"
     expect_centred "$OTHER" "$WIN" "the About box"
+    # The gradient: red 20 and blue 10 throughout, green from nearly 0 in the top row to 255 in the bottom.
+    window_geometry "$OTHER"
+    local top bottom
+    top="$(pixel_at $((WIN_X + 2)) "$WIN_Y")" bottom="$(pixel_at $((WIN_X + 2)) $((WIN_Y + WIN_HEIGHT - 1)))"
+    [[ "$top $bottom" =~ ^140[0-2]0A\ 14FF0A$ ]] || fail "the About box's gradient runs from #$top to #$bottom"
     click_in "$OTHER" "${ABOUT_URL[@]}"
     poll_until opened_is "https://zumeko.example/" || fail "a press on the link opened ${OPENED_SEEN@Q}"
     focus_window "$OTHER"
@@ -320,6 +346,23 @@ scenario_about()
     poll_until no_others || fail "Enter on the About box's OK did not close it"
     quit
     pass "about: the About box opens centred, its link opens the address, and Enter on OK closes it"
+}
+
+# Where nothing can read the screen (a Wayland session asked for where no compositor answers), screen mode
+# says so and gives the bars back; and a platform that is not there is named at the start.
+scenario_unreadable()
+{
+    local err
+    err="$(ZUMEKO_PLATFORM=mir "$E2E_ZUMEKO" 2>&1 >/dev/null && echo "status 0" || echo "status $?")"
+    [ "$err" = $'zumeko: ZUMEKO_PLATFORM is "mir"; it can be x11, wayland or portal\nstatus 1' ] || fail "an unknown platform: ${err@Q}"
+    export ZUMEKO_PLATFORM=wayland WAYLAND_DISPLAY=wayland-nowhere
+    launch
+    xdotool key End
+    click_client "${OPTION2[@]}"
+    close_message "screen mode where nothing can read the screen"
+    expect_swatch FF0000 "the scroll bars' colour after the message"
+    quit
+    pass "unreadable: where nothing can read the screen screen mode says so and the bars come back; an unknown platform is named"
 }
 
 # Fixed fault: the copied code was lost when Zumeko ended, with no clipboard manager to keep it.
@@ -368,7 +411,7 @@ scenario_display-lost()
 # The desktop's own picker, through the portal: a pick, a cancel that leaves the colour, a pick again.
 scenario_portal-pick()
 {
-    spawn other "$E2E_TOOL" portal 1,0.5,0.25 cancel 0,0,1
+    spawn other "$E2E_TOOL" portal 1,0.5,0.25 cancel ~0,0,1
     poll_until other_said ready || fail "the fake portal did not start"
     launch
     click_client "${OPTION2[@]}"
@@ -380,7 +423,7 @@ scenario_portal-pick()
     sleep 0.3
     swatch_shows FF8040 || fail "a cancelled pick changed the swatch to #$SWATCH_SEEN"
     click_client "${OPTION2[@]}"
-    expect_swatch 0000FF "the third pick"
+    expect_swatch 0000FF "the third pick, from a portal that names its request its own way"
     quit
     pass "portal-pick: the desktop's pick is shown and copied exactly; a cancel leaves the colour; screen mode picks again"
 }

@@ -4,13 +4,14 @@
 //   e2etool close WINDOW-ID         asks an X window to close as a window manager's close button does
 //   e2etool window WxH+X+Y RRGGBB   another application's window of one colour at that place: an X window,
 //                                   or in a Wayland session a native surface; it says "ready" once shown
-//                                   and "press BUTTON" for each press that reaches it
+//                                   and "press BUTTON" and "release BUTTON" for each that reaches it
 //   e2etool grab SECONDS            holds the X pointer that long; status 1 when another client holds it
 //   e2etool manager                 an X clipboard manager that takes nothing over: it only answers
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
 //   e2etool portal ANSWER...        a desktop portal on the session bus whose PickColor gives, call by
-//                                   call: "R,G,B" (sRGB, 0 to 1) picked, "cancel", "refuse" (response 2),
-//                                   or "error" (an error reply); it says "ready", then "pick N" for each
+//                                   call: "R,G,B" (sRGB, 0 to 1) picked ("~R,G,B" as an older portal that
+//                                   names its request object its own way), "cancel", "refuse" (response
+//                                   2) or "error" (an error reply); it says "ready", then "pick N" for each
 #include "atom_x11.h"
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
@@ -28,6 +29,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string_view>
 
 #include <sys/mman.h>
@@ -52,7 +54,8 @@ template <typename... Args> void ignore(void *, Args...) { }
 // The middle of a control, or a point `offset` pixels in from its left edge for a box or a round mark.
 void point(const char *name, Forms::Place place, Forms::Place parent = {}, int offset = -1)
 {
-    const QRect r = Forms::ToPixels({ parent.left + place.left, parent.top + place.top, place.width, place.height });
+    const QRect r
+        = Forms::ToPixels({ parent.left + place.left, parent.top + place.top, place.width, place.height });
     say("%s=(%d %d)\n", name, offset < 0 ? r.center().x() : r.left() + offset, r.center().y());
 }
 
@@ -64,8 +67,9 @@ int close(xcb_connection_t *c, xcb_window_t window)
     message.window = window;
     message.type = InternAtom(c, "WM_PROTOCOLS");
     message.data.data32[0] = InternAtom(c, "WM_DELETE_WINDOW");
-    xcb_generic_error_t *error = xcb_request_check(
-        c, xcb_send_event_checked(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message)));
+    xcb_generic_error_t *error = xcb_request_check(c,
+        xcb_send_event_checked(
+            c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message)));
     std::free(error);
     return error != nullptr ? 1 : 0;
 }
@@ -75,15 +79,17 @@ int xWindow(xcb_connection_t *c, int width, int height, int x, int y, unsigned r
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     // At depth 16 the RGB value is not the pixel: the server picks it. Eight bits widen to sixteen by 257.
     const auto wide = [rgb](unsigned shift) { return std::uint16_t((rgb >> shift & 0xFF) * 257); };
-    auto *colour = xcb_alloc_color_reply(c, xcb_alloc_color(c, screen->default_colormap, wide(16), wide(8), wide(0)), nullptr);
+    auto *colour = xcb_alloc_color_reply(
+        c, xcb_alloc_color(c, screen->default_colormap, wide(16), wide(8), wide(0)), nullptr);
     if (colour == nullptr)
         return 1;
     // Override-redirect: exactly where asked, and no window manager moves or frames it.
-    const std::uint32_t values[] = { colour->pixel, 1, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS };
+    const std::uint32_t values[] = { colour->pixel, 1,
+        XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE };
     std::free(colour);
     const xcb_window_t id = xcb_generate_id(c);
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, id, screen->root, std::int16_t(x), std::int16_t(y), std::uint16_t(width),
-        std::uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, id, screen->root, std::int16_t(x), std::int16_t(y),
+        std::uint16_t(width), std::uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
         XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
     xcb_map_window(c, id);
     xcb_flush(c);
@@ -93,8 +99,9 @@ int xWindow(xcb_connection_t *c, int width, int height, int x, int y, unsigned r
         // Only a mapped window is exposed, and its background is painted by the time the server says so.
         if (type == XCB_EXPOSE && !ready && (ready = true))
             say("ready\n");
-        if (type == XCB_BUTTON_PRESS)
-            say("press %u\n", unsigned { reinterpret_cast<xcb_button_press_event_t *>(event)->detail });
+        if (type == XCB_BUTTON_PRESS || type == XCB_BUTTON_RELEASE)
+            say(type == XCB_BUTTON_PRESS ? "press %u\n" : "release %u\n",
+                unsigned { reinterpret_cast<xcb_button_press_event_t *>(event)->detail });
         std::free(event);
     }
     return 1;
@@ -107,7 +114,8 @@ int grab(xcb_connection_t *c, double seconds)
     bool held = false;
     for (int attempt = 0; !held && attempt < (seconds > 0 ? 100 : 1); ++attempt) {
         auto *reply = xcb_grab_pointer_reply(c,
-            xcb_grab_pointer(c, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+            xcb_grab_pointer(c, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
+                XCB_CURRENT_TIME),
             nullptr);
         held = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
         std::free(reply);
@@ -144,41 +152,31 @@ int manager(xcb_connection_t *c)
     return 1;
 }
 
+// The globals this tool uses, bound as the compositor announces them.
 struct Wayland {
     wl_display *display = wl_display_connect(nullptr);
-    wl_compositor *compositor = nullptr;
-    wl_shm *shm = nullptr;
-    wl_seat *seat = nullptr;
-    zwlr_layer_shell_v1 *layers = nullptr;
-    zwlr_virtual_pointer_manager_v1 *pointers = nullptr;
+    std::map<std::string_view, void *> globals;
 
     Wayland()
     {
-        static const wl_registry_listener listener = { [](void *data, wl_registry *registry, std::uint32_t name,
-                                                           const char *interface, std::uint32_t) {
-                                                          auto &w = *static_cast<Wayland *>(data);
-                                                          const std::string_view is = interface;
-                                                          const auto bind = [&](const wl_interface &type) {
-                                                              return wl_registry_bind(registry, name, &type, 1);
-                                                          };
-                                                          if (is == wl_compositor_interface.name)
-                                                              w.compositor = static_cast<wl_compositor *>(bind(wl_compositor_interface));
-                                                          else if (is == wl_shm_interface.name)
-                                                              w.shm = static_cast<wl_shm *>(bind(wl_shm_interface));
-                                                          else if (is == wl_seat_interface.name)
-                                                              w.seat = static_cast<wl_seat *>(bind(wl_seat_interface));
-                                                          else if (is == zwlr_layer_shell_v1_interface.name)
-                                                              w.layers = static_cast<zwlr_layer_shell_v1 *>(bind(zwlr_layer_shell_v1_interface));
-                                                          else if (is == zwlr_virtual_pointer_manager_v1_interface.name)
-                                                              w.pointers = static_cast<zwlr_virtual_pointer_manager_v1 *>(
-                                                                  bind(zwlr_virtual_pointer_manager_v1_interface));
-                                                      },
-            ignore };
+        static const wl_registry_listener listener = {
+            [](void *data, wl_registry *registry, std::uint32_t name, const char *interface, std::uint32_t) {
+                for (const wl_interface *type :
+                    { &wl_compositor_interface, &wl_shm_interface, &wl_seat_interface,
+                        &zwlr_layer_shell_v1_interface, &zwlr_virtual_pointer_manager_v1_interface }) {
+                    if (std::string_view(interface) == type->name)
+                        static_cast<Wayland *>(data)->globals[type->name]
+                            = wl_registry_bind(registry, name, type, 1);
+                }
+            },
+            ignore,
+        };
         if (display != nullptr) {
             wl_registry_add_listener(wl_display_get_registry(display), &listener, this);
             wl_display_roundtrip(display);
         }
     }
+    template <typename T> T *get(const wl_interface &type) { return static_cast<T *>(globals[type.name]); }
     int serve()
     {
         while (wl_display_dispatch(display) >= 0) { }
@@ -190,17 +188,21 @@ struct Wayland {
 int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb)
 {
     const int stride = 4 * width, size = stride * height, fd = memfd_create("e2etool", MFD_CLOEXEC);
-    if (w.layers == nullptr || w.seat == nullptr || fd < 0 || ftruncate(fd, size) != 0)
+    auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
+    auto *seat = w.get<wl_seat>(wl_seat_interface);
+    if (layers == nullptr || seat == nullptr || fd < 0 || ftruncate(fd, size) != 0)
         return 1;
-    auto *pixels = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_WRITE, MAP_SHARED, fd, 0));
+    auto *pixels
+        = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_WRITE, MAP_SHARED, fd, 0));
     for (int i = 0; i < width * height; ++i)
         pixels[i] = 0xFF000000 | rgb;
-    wl_shm_pool *pool = wl_shm_create_pool(w.shm, fd, size);
+    wl_shm_pool *pool = wl_shm_create_pool(w.get<wl_shm>(wl_shm_interface), fd, size);
     wl_buffer *buffer = wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_XRGB8888);
-    wl_surface *surface = wl_compositor_create_surface(w.compositor);
-    zwlr_layer_surface_v1 *layer
-        = zwlr_layer_shell_v1_get_layer_surface(w.layers, surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, "e2etool");
-    zwlr_layer_surface_v1_set_anchor(layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
+    wl_surface *surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
+    zwlr_layer_surface_v1 *layer = zwlr_layer_shell_v1_get_layer_surface(
+        layers, surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, "e2etool");
+    zwlr_layer_surface_v1_set_anchor(
+        layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
     zwlr_layer_surface_v1_set_margin(layer, y, 0, 0, x);
     zwlr_layer_surface_v1_set_size(layer, std::uint32_t(width), std::uint32_t(height));
     static const zwlr_layer_surface_v1_listener configured = {
@@ -215,16 +217,16 @@ int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb)
     wl_surface_attach(surface, buffer, 0, 0);
     wl_surface_damage(surface, 0, 0, width, height);
     // Shown once the compositor asks for the frame after this one.
-    static const wl_callback_listener shown = { [](void *, wl_callback *, std::uint32_t) { say("ready\n"); } };
+    static const wl_callback_listener shown
+        = { [](void *, wl_callback *, std::uint32_t) { say("ready\n"); } };
     wl_callback_add_listener(wl_surface_frame(surface), &shown, nullptr);
     wl_surface_commit(surface);
     static const wl_pointer_listener presses = { ignore, ignore, ignore,
         [](void *, wl_pointer *, std::uint32_t, std::uint32_t, std::uint32_t button, std::uint32_t state) {
-            if (state == WL_POINTER_BUTTON_STATE_PRESSED)
-                say("press %u\n", button);
+            say(state == WL_POINTER_BUTTON_STATE_PRESSED ? "press %u\n" : "release %u\n", button);
         },
         ignore, ignore, ignore, ignore, ignore, ignore };
-    wl_pointer_add_listener(wl_seat_get_pointer(w.seat), &presses, nullptr);
+    wl_pointer_add_listener(wl_seat_get_pointer(seat), &presses, nullptr);
     return w.serve();
 }
 
@@ -242,14 +244,20 @@ public:
         say("pick %d\n", ++m_calls);
         const QString answer = m_answers.isEmpty() ? u"error"_s : m_answers.takeFirst();
         if (answer == u"error"_s)
-            return bus.send(call.createErrorReply(u"org.freedesktop.portal.Error.Failed"_s, u"no picker here"_s));
-        const QString path = u"/org/freedesktop/portal/desktop/request/%1/%2"_s.arg(call.service().mid(1).replace(u'.', u'_'),
+            return bus.send(
+                call.createErrorReply(u"org.freedesktop.portal.Error.Failed"_s, u"no picker here"_s));
+        // "~R,G,B": as an older portal, which names the request object its own way.
+        const bool older = answer.startsWith(u'~');
+        const QString path = u"/org/freedesktop/portal/desktop/request/%1/%2"_s.arg(
+            older ? u"older"_s : call.service().mid(1).replace(u'.', u'_'),
             qdbus_cast<QVariantMap>(call.arguments().value(1)).value(u"handle_token"_s).toString());
+
         bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(path))));
         // The answer comes later, from the request object, as a real portal's does when the user has picked.
         QTimer::singleShot(50, [answer, path] {
-            QDBusMessage response = QDBusMessage::createSignal(path, u"org.freedesktop.portal.Request"_s, u"Response"_s);
-            const QStringList rgb = answer.split(u',');
+            QDBusMessage response
+                = QDBusMessage::createSignal(path, u"org.freedesktop.portal.Request"_s, u"Response"_s);
+            const QStringList rgb = answer.mid(answer.startsWith(u'~') ? 1 : 0).split(u',');
             QVariantMap results;
             if (rgb.size() == 3) {
                 QDBusArgument color;
@@ -306,8 +314,10 @@ int main(int argc, char *argv[])
     unsigned rgb = 0;
     if (command == "pointer" || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
         Wayland w;
-        if (command == "pointer" && w.pointers != nullptr) {
-            zwlr_virtual_pointer_manager_v1_create_virtual_pointer(w.pointers, w.seat);
+        auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
+        if (command == "pointer" && pointers != nullptr) {
+            zwlr_virtual_pointer_manager_v1_create_virtual_pointer(
+                pointers, w.get<wl_seat>(wl_seat_interface));
             wl_display_roundtrip(w.display);
             say("ready\n");
             return w.serve();
@@ -322,7 +332,8 @@ int main(int argc, char *argv[])
         status = 2;
     else if (command == "close" && argc == 3)
         status = close(c, xcb_window_t(std::strtoul(argv[2], nullptr, 0)));
-    else if (command == "window" && argc == 4 && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
+    else if (command == "window" && argc == 4
+        && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
         && std::sscanf(argv[3], "%6x", &rgb) == 1)
         status = xWindow(c, width, height, x, y, rgb);
     else if (command == "grab" && argc == 3)
@@ -330,7 +341,9 @@ int main(int argc, char *argv[])
     else if (command == "manager")
         status = manager(c);
     if (status == 2)
-        std::fprintf(stderr, "usage: e2etool points | close ID | window WxH+X+Y RRGGBB | grab SECONDS | manager | pointer | portal ANSWER...\n");
+        std::fprintf(stderr,
+            "usage: e2etool points | close ID | window WxH+X+Y RRGGBB | grab SECONDS | manager | pointer | "
+            "portal ANSWER...\n");
     xcb_disconnect(c);
     return status;
 }

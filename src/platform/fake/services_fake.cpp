@@ -14,7 +14,7 @@ bool FakeServices::cursorPos(CursorPoint &point)
 
 Handle FakeServices::windowDC(Handle window)
 {
-    if (!contextsAvailable || window == 0)
+    if (window == 0)
         return 0;
     m_contexts.emplace(++m_lastContext, window);
     return m_lastContext;
@@ -22,7 +22,6 @@ Handle FakeServices::windowDC(Handle window)
 
 std::int32_t FakeServices::pixel(Handle dc, std::int32_t x, std::int32_t y)
 {
-    ++pixelReads;
     return m_contexts.contains(dc) ? screen(x, y) : NoColor;
 }
 
@@ -36,37 +35,20 @@ int FakeServices::releaseDC(Handle window, Handle dc)
     return 1;
 }
 
-std::intptr_t FakeServices::shellExecute(Handle owner, const char *operation, const char *file,
-    const char *parameters, const char *directory, int showCommand)
-{
-    auto text = [](const char *s) { return s != nullptr ? std::string(s) : std::string(); };
-    shellCalls.push_back(
-        { owner, text(operation), text(file), text(directory), parameters == nullptr, showCommand });
-    return shellResult;
-}
-
 namespace {
 
+    // Nothing to take: what the capture does is tried on the real platforms.
     class FakeGrab final : public PointerGrab {
     public:
-        FakeGrab(FakeServices &services, GrabClient &client)
-            : m_services(services)
-        {
-            services.grabClient = &client;
-        }
-        ~FakeGrab() override { m_services.grabClient = nullptr; }
-        void take() override { m_services.grabHeld = true; }
-        void release() override { m_services.grabHeld = false; }
-
-    private:
-        FakeServices &m_services;
+        void take() override { }
+        void release() override { }
     };
 
 } // namespace
 
-std::unique_ptr<PointerGrab> FakeServices::createPointerGrab(GrabClient &client)
+std::unique_ptr<PointerGrab> FakeServices::createPointerGrab(GrabClient &)
 {
-    return std::make_unique<FakeGrab>(*this, client);
+    return std::make_unique<FakeGrab>();
 }
 
 FakeServices &InstallFakeServices()
