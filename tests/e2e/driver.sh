@@ -51,7 +51,7 @@ reference() { pixel_at "$2" "$3"; }
 other_window()
 {
     [ -z "${OTHER_OUTPUT:-}" ] || swaymsg -q focus output "$OTHER_OUTPUT"
-    spawn other "$E2E_TOOL" window "200x100+${OTHER_PLACE[0]}+${OTHER_PLACE[1]}" "$1"
+    spawn other "$E2E_TOOL" window "200x100+${OTHER_PLACE[0]}+${OTHER_PLACE[1]}" "$1" ${OTHER_SCALE:-}
     poll_until other_said '^ready' || fail "the other application's window did not show"
     [ -z "${OTHER_OUTPUT:-}" ] || swaymsg -q focus output HEADLESS-1
 }
@@ -81,7 +81,7 @@ sway_up()
 {
     local config="output HEADLESS-1 resolution 1280x1024 position 0 0 bg #$ROOT solid_color"
     if [ "$ENVIRONMENT" = sway-outputs ]; then
-        OTHER_OUTPUT=HEADLESS-2 OTHER_PLACE=(40 300) OTHER_POINT=(1420 350)
+        OTHER_OUTPUT=HEADLESS-2 OTHER_PLACE=(40 300) OTHER_POINT=(1420 350) OTHER_SCALE=2
         config+=$'\n'"output HEADLESS-2 resolution 1280x1024 position 1280 0 scale 2 bg #$ROOT solid_color"
     fi
     start_sway "$config"
@@ -96,11 +96,11 @@ sway_up()
     {
         [ "$ENVIRONMENT" = sway ] || return 0 # at scale 1
         local seen
-        seen="$(for at in "0 0" "1 1" "5 0" "0 -5" "5 1" "-1 5" "5 5"; do
+        seen="$(for at in "0 0" "1 1" "5 0" "0 -5" "5 1" "-1 5" "1 5" "5 5"; do
             read -r dx dy <<<"$at"
             echo -n "$(pixel_at $(($1 + dx)) $(($2 + dy))) "
         done)"
-        [ "$seen" = "$3 $3 FFFFFF FFFFFF 000000 000000 $3 " ] || fail "the pointer in screen mode shows $seen"
+        [ "$seen" = "$3 $3 FFFFFF FFFFFF 000000 000000 000000 $3 " ] || fail "the pointer in screen mode shows $seen"
     }
     # The overlay is up when the swatch follows the pointer, which the scenarios see for themselves.
     holding() { true; }
@@ -201,6 +201,9 @@ scenario_start()
 {
     launch
     centred || fail "the window at +$WIN_X+$WIN_Y is not centred with its frame"
+    xdotool windowsize "$WIN" 300 200 # as a program may, past the window manager
+    sleep 0.3
+    poll_until size_is_fixed || fail "the window was resized to ${WIN_WIDTH}x$WIN_HEIGHT and kept that size"
     if [ "$ENVIRONMENT" = openbox ]; then # placed once: the user's move stays
         xdotool windowmove --sync "$WIN" 10 40
         sleep 0.3
@@ -261,6 +264,13 @@ scenario_pick()
     point "${OTHER_POINT[@]}"
     expect_swatch "$other" "screen mode, the pointer over another application's window"
     pointer_shape "${OTHER_POINT[@]}" "$other"
+    if [ -n "${OTHER_SCALE:-}" ]; then # its four pixels under each point, chosen by the pointer's fraction
+        for at in ".5 .0 008242" ".0 .5 FF7D42" ".5 .5 FF82BD" ".0 .0 $other"; do
+            read -r dx dy colour <<<"$at"
+            point "${OTHER_POINT[0]}$dx" "${OTHER_POINT[1]}$dy"
+            expect_swatch "$colour" "the pointer at ${OTHER_POINT[0]}$dx, ${OTHER_POINT[1]}$dy, on a window at scale 2"
+        done
+    fi
     press
     point "${ROOT_POINT[@]}"
     sleep 0.3 # long enough for a press to reach the window underneath, and for a colour to change
@@ -292,6 +302,12 @@ scenario_grab()
     poll_until no_others || fail "a click on OK did not close the About box in screen mode"
     poll_until holding || fail "screen mode did not take the pointer back after the About box"
     steal_pointer
+    # A hundred reads a second cost little: never a loop that keeps a core busy.
+    local before after
+    before="$(awk '{ print $14 + $15 }' "/proc/$PID/stat")"
+    sleep 1
+    after="$(awk '{ print $14 + $15 }' "/proc/$PID/stat")"
+    ((after - before < 50)) || fail "in screen mode Zumeko took $((after - before)) % of a core"
     point "${OTHER_POINT[@]}"
     expect_swatch "$(reference "$GREENISH" "${OTHER_POINT[@]}")" "screen mode after the About box"
     press

@@ -2,8 +2,10 @@
 // What the end-to-end driver needs that xdotool, swaymsg and grim cannot do:
 //   e2etool points                  the layouts' click points in pixels at scale 1, as shell assignments
 //   e2etool close WINDOW-ID         asks an X window to close as a window manager's close button does
-//   e2etool window WxH+X+Y RRGGBB   another application's window of one colour at that place: an X window,
-//                                   or in a Wayland session a native surface; it says "ready" once shown
+//   e2etool window WxH+X+Y RRGGBB [SCALE]
+//                                   another application's window of one colour at that place: an X window,
+//                                   or in a Wayland session a native surface (of a scale of its own, see
+//                                   nativeWindow); it says "ready" once shown
 //                                   and "press BUTTON" and "release BUTTON" for each that reaches it
 //   e2etool grab SECONDS            holds the X pointer that long; status 1 when another client holds it
 //   e2etool manager                 an X clipboard manager that takes nothing over: it only answers
@@ -27,6 +29,7 @@
 #include <wayland-client.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -160,13 +163,15 @@ struct Wayland {
     Wayland()
     {
         static const wl_registry_listener listener = {
-            [](void *data, wl_registry *registry, std::uint32_t name, const char *interface, std::uint32_t) {
+            [](void *data, wl_registry *registry, std::uint32_t name, const char *interface,
+                std::uint32_t version) {
                 for (const wl_interface *type :
                     { &wl_compositor_interface, &wl_shm_interface, &wl_seat_interface,
                         &zwlr_layer_shell_v1_interface, &zwlr_virtual_pointer_manager_v1_interface }) {
+                    // The compositor from version 3 on, for buffers of a scale of their own.
                     if (std::string_view(interface) == type->name)
-                        static_cast<Wayland *>(data)->globals[type->name]
-                            = wl_registry_bind(registry, name, type, 1);
+                        static_cast<Wayland *>(data)->globals[type->name] = wl_registry_bind(registry, name,
+                            type, type == &wl_compositor_interface ? std::min(version, 3u) : 1);
                 }
             },
             ignore,
@@ -184,20 +189,26 @@ struct Wayland {
     }
 };
 
-// On the top layer, below Zumeko's overlays, at an exact place of the output the compositor gives it.
-int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb)
+// On the top layer, below Zumeko's overlays, at an exact place of the output the compositor gives it. At a
+// scale of 2 each of its pixels is four, each quarter in a colour of its own: RRGGBB at the top left, its
+// red, green or blue inverted at the top right, bottom left and bottom right.
+int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb, int scale)
 {
-    const int stride = 4 * width, size = stride * height, fd = memfd_create("e2etool", MFD_CLOEXEC);
+    const int stride = 4 * width * scale, size = stride * height * scale;
+    const int fd = memfd_create("e2etool", MFD_CLOEXEC);
     auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
     auto *seat = w.get<wl_seat>(wl_seat_interface);
     if (layers == nullptr || seat == nullptr || fd < 0 || ftruncate(fd, size) != 0)
         return 1;
     auto *pixels
         = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_WRITE, MAP_SHARED, fd, 0));
-    for (int i = 0; i < width * height; ++i)
-        pixels[i] = 0xFF000000 | rgb;
+    for (int i = 0; i < size / 4; ++i) {
+        const int quarter = scale == 1 ? 0 : (i / (width * scale)) % 2 * 2 + i % 2;
+        pixels[i] = 0xFF000000 | (rgb ^ (quarter == 0 ? 0 : 0xFF000000u >> (8 * quarter)));
+    }
     wl_shm_pool *pool = wl_shm_create_pool(w.get<wl_shm>(wl_shm_interface), fd, size);
-    wl_buffer *buffer = wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_XRGB8888);
+    wl_buffer *buffer
+        = wl_shm_pool_create_buffer(pool, 0, width * scale, height * scale, stride, WL_SHM_FORMAT_XRGB8888);
     wl_surface *surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
     zwlr_layer_surface_v1 *layer = zwlr_layer_shell_v1_get_layer_surface(
         layers, surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, "e2etool");
@@ -215,6 +226,7 @@ int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb)
     wl_surface_commit(surface);
     wl_display_roundtrip(w.display);
     wl_surface_attach(surface, buffer, 0, 0);
+    wl_surface_set_buffer_scale(surface, scale);
     wl_surface_damage(surface, 0, 0, width, height);
     // Shown once the compositor asks for the frame after this one.
     static const wl_callback_listener shown
@@ -322,9 +334,9 @@ int main(int argc, char *argv[])
             say("ready\n");
             return w.serve();
         }
-        if (argc == 4 && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
+        if (argc >= 4 && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
             && std::sscanf(argv[3], "%6x", &rgb) == 1)
-            return nativeWindow(w, width, height, x, y, rgb);
+            return nativeWindow(w, width, height, x, y, rgb, argc > 4 ? std::atoi(argv[4]) : 1);
     }
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);
     int status = 2;
