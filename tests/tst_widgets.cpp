@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLockFile>
@@ -193,6 +195,8 @@ private Q_SLOTS:
         cramped.setFont(Forms::Typeface(12));
         Forms::FitFont(&cramped);
         QCOMPARE(QFontInfo(cramped.font()).pixelSize(), 8);
+        // And only where its text would not fit: the row captions keep their 12 points, 16 pixels.
+        QCOMPARE(QFontInfo(m_window->findChild<QLabel *>(u"Label1(0)"_s)->font()).pixelSize(), 16);
         QVERIFY(cramped.font().bold());
         QCOMPARE(cramped.text(), u"既に起動しています。"_s);
         QVERIFY2(QFontInfo(cramped.font()).family().startsWith(u"IPA"_s),
@@ -309,6 +313,43 @@ private Q_SLOTS:
         QCOMPARE(text(u"LblCurposition"_s), q(colorcode::CursorPositionText(x, y)));
         QCOMPARE(this->code(), code);
         QVERIFY(m_messages.isEmpty() && timer()->isActive());
+        m_window->Option1_Click(); // the bars' colour again, and no position
+        QVERIFY(text(u"LblCurposition"_s).isEmpty() && !timer()->isActive());
+        QCOMPARE(this->code(), u"#000000"_s);
+    }
+
+    // The look as approved, pixel for pixel: the main window with a colour on its bars, the About box, the
+    // program icon. Every change shows here; where one is meant, the failure says where the new picture is
+    // (in the folder the test ran in), to look at and approve by its fingerprint.
+    void looks_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("approved");
+        QTest::newRow("main window") << u"main"_s << u"cd9f068a1202f70f"_s;
+        QTest::newRow("About box") << u"about"_s << u"eb5358bcdfc79aba"_s;
+        QTest::newRow("program icon") << u"icon"_s << u"67f6f2c569b499ba"_s;
+    }
+    void looks()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, approved);
+        bar('R')->setValue(0xFF);
+        bar('G')->setValue(0x80);
+        bar('B')->setValue(0x20);
+        FrmInfo about;
+        about.Form_Load();
+        const QImage image = (what == u"main"_s ? m_window->grab().toImage()
+                : what == u"about"_s            ? about.grab().toImage()
+                                                : Forms::ProgramIconImage())
+                                 .convertToFormat(QImage::Format_RGB32);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        for (int y = 0; y < image.height(); ++y)
+            hash.addData(QByteArrayView(image.constScanLine(y), 4 * image.width()));
+        const QString seen = QString::fromLatin1(hash.result().toHex().left(16));
+        const QString file = QDir::current().absoluteFilePath(u"looks-"_s + what + u".png"_s);
+        if (seen != approved)
+            QVERIFY2(image.save(file) && false,
+                qPrintable(u"%1 looks otherwise (%2, in %3)"_s.arg(what, seen, file)));
     }
 
     // Fixed fault: a clipboard that could not be written failed in silence.

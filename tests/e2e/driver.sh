@@ -424,24 +424,30 @@ scenario_display-lost()
     pass "display-lost: without a display Zumeko says so and ends with 1; when it goes away, with 3, and the helper ends"
 }
 
-# The desktop's own picker, through the portal: a pick, a cancel that leaves the colour, a pick again.
+# The desktop's own picker, through the portal: a pick given up before it answers, a pick, a cancel that
+# leaves the colour, a pick again.
 scenario_portal-pick()
 {
-    spawn other "$E2E_TOOL" portal 1,0.5,0.25 cancel ~0,0,1
+    spawn other "$E2E_TOOL" portal +1,0,0 1,0.5,0.25 cancel ~0,0,1
     poll_until other_said ready || fail "the fake portal did not start"
     launch
+    click_client "${OPTION2[@]}"
+    xdotool key Up # the scroll bars again, before the desktop's picker has answered
+    poll_until other_said '^answered 1' || fail "the fake portal did not answer"
+    sleep 0.3
+    swatch_shows 000000 || fail "a pick answered after screen mode was left changed the swatch to #$SWATCH_SEEN"
     click_client "${OPTION2[@]}"
     expect_swatch FF8040 "the desktop's picker answered 1, 0.5, 0.25"
     click_client "${COPY[@]}"
     expect_clipboard "#FF8040" "Copy after the desktop's pick"
     click_client "${OPTION2[@]}"
-    poll_until other_said '^pick 2' || fail "choosing screen mode again did not pick again"
+    poll_until other_said '^answered 3' || fail "choosing screen mode again did not pick again"
     sleep 0.3
     swatch_shows FF8040 || fail "a cancelled pick changed the swatch to #$SWATCH_SEEN"
     click_client "${OPTION2[@]}"
-    expect_swatch 0000FF "the third pick, from a portal that names its request its own way"
+    expect_swatch 0000FF "the fourth pick, from a portal that names its request its own way"
     quit
-    pass "portal-pick: the desktop's pick is shown and copied exactly; a cancel leaves the colour; screen mode picks again"
+    pass "portal-pick: the desktop's pick is shown and copied exactly; a cancel leaves the colour, a pick given up counts for nothing; screen mode picks again"
 }
 
 # A desktop whose portal cannot pick, by its answer or by an error: said once each time, and the bars back.

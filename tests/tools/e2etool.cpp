@@ -12,8 +12,9 @@
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
 //   e2etool portal ANSWER...        a desktop portal on the session bus whose PickColor gives, call by
 //                                   call: "R,G,B" (sRGB, 0 to 1) picked ("~R,G,B" as an older portal that
-//                                   names its request object its own way), "cancel", "refuse" (response
-//                                   2) or "error" (an error reply); it says "ready", then "pick N" for each
+//                                   names its request object its own way, "+R,G,B" a second later),
+//                                   "cancel", "refuse" (response 2) or "error" (an error reply); it says
+//                                   "ready", then "pick N" for each call and "answered N" for each answer
 #include "atom_x11.h"
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
@@ -258,18 +259,18 @@ public:
         if (answer == u"error"_s)
             return bus.send(
                 call.createErrorReply(u"org.freedesktop.portal.Error.Failed"_s, u"no picker here"_s));
-        // "~R,G,B": as an older portal, which names the request object its own way.
-        const bool older = answer.startsWith(u'~');
+        const bool older = answer.startsWith(u'~'), slow = answer.startsWith(u'+');
         const QString path = u"/org/freedesktop/portal/desktop/request/%1/%2"_s.arg(
             older ? u"older"_s : call.service().mid(1).replace(u'.', u'_'),
             qdbus_cast<QVariantMap>(call.arguments().value(1)).value(u"handle_token"_s).toString());
 
         bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(path))));
         // The answer comes later, from the request object, as a real portal's does when the user has picked.
-        QTimer::singleShot(50, [answer, path] {
+        QTimer::singleShot(slow ? 1000 : 50, [answer, path, n = m_calls] {
             QDBusMessage response
                 = QDBusMessage::createSignal(path, u"org.freedesktop.portal.Request"_s, u"Response"_s);
-            const QStringList rgb = answer.mid(answer.startsWith(u'~') ? 1 : 0).split(u',');
+            const QStringList rgb
+                = answer.mid(answer.startsWith(u'~') || answer.startsWith(u'+') ? 1 : 0).split(u',');
             QVariantMap results;
             if (rgb.size() == 3) {
                 QDBusArgument color;
@@ -280,6 +281,7 @@ public:
             }
             response << uint(rgb.size() == 3 ? 0 : answer == u"cancel"_s ? 1 : 2) << results;
             QDBusConnection::sessionBus().send(response);
+            say("answered %d\n", n);
         });
         return true;
     }

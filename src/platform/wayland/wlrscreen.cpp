@@ -482,7 +482,6 @@ void WlrScreen::Connection::capture()
     sinceCapture.start();
     frameX = x;
     frameY = y;
-    yInverted = false;
     frame = zwlr_screencopy_manager_v1_capture_output_region(
         screencopy, 0, over->output, int(std::floor(x)), int(std::floor(y)), 1, 1);
     zwlr_screencopy_frame_v1_add_listener(frame, &frameListener, this);
