@@ -113,7 +113,8 @@ struct WlrScreen::Connection {
     zwlr_layer_shell_v1 *layerShell = nullptr;
     zwlr_screencopy_manager_v1 *screencopy = nullptr;
     zxdg_output_manager_v1 *places = nullptr;
-    bool ready = false; // the compositor's globals are known
+    wl_callback *sync = nullptr; // until the compositor's globals are known
+    bool ready = false; // since they are
     std::vector<std::unique_ptr<Output>> outputs;
     std::unique_ptr<Buffer> cursor;
     wl_surface *cursorSurface = nullptr;
@@ -227,7 +228,8 @@ WlrScreen::Connection::Connection(WlrScreen::Events e)
         return;
     registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registryListener, this);
-    wl_callback_add_listener(wl_display_sync(display), &syncListener, this);
+    sync = wl_display_sync(display);
+    wl_callback_add_listener(sync, &syncListener, this);
     notifier = std::make_unique<QSocketNotifier>(wl_display_get_fd(display), QSocketNotifier::Read);
     QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { dispatch(); });
     flush();
@@ -238,6 +240,10 @@ WlrScreen::Connection::~Connection()
     if (display == nullptr)
         return;
     notifier.reset();
+    // Taken down before the compositor has answered everything (screen mode left at once): what is still
+    // on its way is ours to free too.
+    if (sync != nullptr)
+        wl_callback_destroy(sync);
     if (frame != nullptr)
         zwlr_screencopy_frame_v1_destroy(frame);
     for (auto &output : outputs) {
@@ -343,6 +349,7 @@ void WlrScreen::Connection::synced(void *data, wl_callback *callback, std::uint3
 {
     wl_callback_destroy(callback);
     auto *c = static_cast<Connection *>(data);
+    c->sync = nullptr;
     c->ready = true;
     if (c->compositor == nullptr || c->shm == nullptr || c->layerShell == nullptr || c->screencopy == nullptr
         || c->places == nullptr) {
