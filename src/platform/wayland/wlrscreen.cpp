@@ -44,6 +44,18 @@ namespace {
 
     template <typename... Args> void ignore(void *, Args...) { }
 
+    // A proxy of ours, given back by the request that ends it (a destroy, or wl_display_disconnect for the
+    // connection itself) when it goes out of scope.
+    template <auto End> struct Ender {
+        template <typename T> void operator()(T *proxy) const { End(proxy); }
+    };
+    template <typename T, auto End> using Owned = std::unique_ptr<T, Ender<End>>;
+    // A global, freed on our side alone: the compositor forgets it with the connection.
+    struct Forget {
+        void operator()(void *proxy) const { wl_proxy_destroy(static_cast<wl_proxy *>(proxy)); }
+    };
+    template <typename T> using Global = std::unique_ptr<T, Forget>;
+
     // A buffer in shared memory, mapped here too so that a capture can be read.
     struct Buffer {
         wl_buffer *buffer = nullptr;
@@ -89,40 +101,44 @@ namespace {
 } // namespace
 
 struct WlrScreen::Connection {
+    // Members are ended in the reverse of their order here: the overlay before its surface, the
+    // connection after everything on it.
     struct Output {
         Connection *connection = nullptr;
         std::uint32_t name = 0;
-        wl_output *output = nullptr;
-        zxdg_output_v1 *place = nullptr;
+        Owned<wl_output, wl_output_destroy> output;
+        Owned<zxdg_output_v1, zxdg_output_v1_destroy> place;
         int x = 0, y = 0; // in the compositor's layout
-        wl_surface *surface = nullptr;
-        zwlr_layer_surface_v1 *overlay = nullptr;
+        Owned<wl_surface, wl_surface_destroy> surface;
+        Owned<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> overlay;
         std::unique_ptr<Buffer> clear;
     };
 
     WlrScreen::Events events;
-    wl_display *display = nullptr;
+    Owned<wl_display, wl_display_disconnect> display;
     std::unique_ptr<QSocketNotifier> notifier;
     QTimer next; // the next capture, when it has to wait: after one that failed, or for the pace
     QElapsedTimer sinceCapture;
-    wl_registry *registry = nullptr;
-    wl_compositor *compositor = nullptr;
-    wl_shm *shm = nullptr;
-    wl_seat *seat = nullptr;
-    wl_pointer *pointer = nullptr;
-    zwlr_layer_shell_v1 *layerShell = nullptr;
-    zwlr_screencopy_manager_v1 *screencopy = nullptr;
-    zxdg_output_manager_v1 *places = nullptr;
-    wl_callback *sync = nullptr; // until the compositor's globals are known
+    Global<wl_registry> registry;
+    Global<wl_compositor> compositor;
+    Global<wl_shm> shm;
+    Global<wl_seat> seat;
+    Global<zwlr_layer_shell_v1> layerShell;
+    Global<zwlr_screencopy_manager_v1> screencopy;
+    Global<zxdg_output_manager_v1> places;
+    Owned<wl_pointer, wl_pointer_destroy> pointer;
+    // Taken down before the compositor has answered everything (screen mode left at once), what is still
+    // on its way is ours to free too.
+    Owned<wl_callback, wl_callback_destroy> sync; // until the compositor's globals are known
     bool ready = false; // since they are
     std::vector<std::unique_ptr<Output>> outputs;
     std::unique_ptr<Buffer> cursor;
-    wl_surface *cursorSurface = nullptr;
+    Owned<wl_surface, wl_surface_destroy> cursorSurface;
 
     Output *over = nullptr; // the output whose overlay has the pointer
     double x = 0, y = 0; // on it, in its logical coordinates
 
-    zwlr_screencopy_frame_v1 *frame = nullptr; // the one capture in flight
+    Owned<zwlr_screencopy_frame_v1, zwlr_screencopy_frame_v1_destroy> frame; // the one capture in flight
     double frameX = 0, frameY = 0; // the point it was taken for
     std::uint32_t frameFormat = 0;
     bool yInverted = false;
@@ -131,6 +147,8 @@ struct WlrScreen::Connection {
 
     explicit Connection(WlrScreen::Events e);
     ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
     void dispatch();
     void flush();
     void cover(Output &output);
@@ -178,9 +196,11 @@ namespace {
         = { WlrScreen::Connection::frameBuffer, WlrScreen::Connection::frameFlags,
               WlrScreen::Connection::frameReady, WlrScreen::Connection::frameFailed, ignore, ignore, ignore };
 
-    template <typename T> T *bind(wl_registry *registry, std::uint32_t name, const wl_interface &interface)
+    template <typename T>
+    Global<T> bind(
+        wl_registry *registry, std::uint32_t name, const wl_interface &interface, std::uint32_t version = 1)
     {
-        return static_cast<T *>(wl_registry_bind(registry, name, &interface, 1));
+        return Global<T>(static_cast<T *>(wl_registry_bind(registry, name, &interface, version)));
     }
 
     // The three globals live picking needs, asked of a registry by name alone.
@@ -223,68 +243,41 @@ WlrScreen::Connection::Connection(WlrScreen::Events e)
 {
     next.setSingleShot(true);
     QObject::connect(&next, &QTimer::timeout, &next, [this] { capture(); });
-    display = wl_display_connect(nullptr);
+    display.reset(wl_display_connect(nullptr));
     if (display == nullptr)
         return;
-    registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &registryListener, this);
-    sync = wl_display_sync(display);
-    wl_callback_add_listener(sync, &syncListener, this);
-    notifier = std::make_unique<QSocketNotifier>(wl_display_get_fd(display), QSocketNotifier::Read);
+    registry.reset(wl_display_get_registry(display.get()));
+    wl_registry_add_listener(registry.get(), &registryListener, this);
+    sync.reset(wl_display_sync(display.get()));
+    wl_callback_add_listener(sync.get(), &syncListener, this);
+    notifier = std::make_unique<QSocketNotifier>(wl_display_get_fd(display.get()), QSocketNotifier::Read);
     QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { dispatch(); });
     flush();
 }
 
 WlrScreen::Connection::~Connection()
 {
-    if (display == nullptr)
-        return;
     notifier.reset();
-    // Taken down before the compositor has answered everything (screen mode left at once): what is still
-    // on its way is ours to free too.
-    if (sync != nullptr)
-        wl_callback_destroy(sync);
-    if (frame != nullptr)
-        zwlr_screencopy_frame_v1_destroy(frame);
-    for (auto &output : outputs) {
-        if (output->overlay != nullptr)
-            zwlr_layer_surface_v1_destroy(output->overlay);
-        if (output->surface != nullptr)
-            wl_surface_destroy(output->surface);
-        if (output->place != nullptr)
-            zxdg_output_v1_destroy(output->place);
-        output->clear.reset();
-        wl_output_destroy(output->output);
-    }
-    cursor.reset();
-    captured.reset();
-    if (cursorSurface != nullptr)
-        wl_surface_destroy(cursorSurface);
-    if (pointer != nullptr)
-        wl_pointer_destroy(pointer);
-    // The globals need no word to the compositor, which forgets them with the connection; only our side
-    // of them is freed.
-    for (void *global :
-        std::initializer_list<void *> { compositor, shm, seat, layerShell, screencopy, places, registry }) {
-        if (global != nullptr)
-            wl_proxy_destroy(static_cast<wl_proxy *>(global));
-    }
-    wl_display_flush(display);
-    wl_display_disconnect(display);
+    // What is ended on our side goes out with one last flush; the members end the rest, in order.
+    frame.reset();
+    outputs.clear();
+    cursorSurface.reset();
+    if (display != nullptr)
+        wl_display_flush(display.get());
 }
 
 void WlrScreen::Connection::flush()
 {
     if (display != nullptr)
-        wl_display_flush(display);
+        wl_display_flush(display.get());
 }
 
 // Reads what the notifier says is there, without ever waiting for more.
 void WlrScreen::Connection::dispatch()
 {
-    while (wl_display_prepare_read(display) != 0)
-        wl_display_dispatch_pending(display);
-    if (wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0) {
+    while (wl_display_prepare_read(display.get()) != 0)
+        wl_display_dispatch_pending(display.get());
+    if (wl_display_read_events(display.get()) < 0 || wl_display_dispatch_pending(display.get()) < 0) {
         notifier->setEnabled(false);
         if (events.lost)
             events.lost();
@@ -304,20 +297,20 @@ void WlrScreen::Connection::global(
         c->shm = bind<wl_shm>(registry, name, wl_shm_interface);
     } else if (is == wl_seat_interface.name && c->seat == nullptr) {
         c->seat = bind<wl_seat>(registry, name, wl_seat_interface);
-        wl_seat_add_listener(c->seat, &seatListener, c);
+        wl_seat_add_listener(c->seat.get(), &seatListener, c);
     } else if (is == zwlr_layer_shell_v1_interface.name) {
         c->layerShell = bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface);
     } else if (is == zwlr_screencopy_manager_v1_interface.name) {
         c->screencopy
             = bind<zwlr_screencopy_manager_v1>(registry, name, zwlr_screencopy_manager_v1_interface);
     } else if (is == zxdg_output_manager_v1_interface.name) {
-        c->places = static_cast<zxdg_output_manager_v1 *>(
-            wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, 2));
+        c->places = bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, 2);
     } else if (is == wl_output_interface.name) {
         auto output = std::make_unique<Output>();
         output->connection = c;
         output->name = name;
-        output->output = bind<wl_output>(registry, name, wl_output_interface);
+        output->output.reset(
+            static_cast<wl_output *>(wl_registry_bind(registry, name, &wl_output_interface, 1)));
         c->outputs.push_back(std::move(output));
         if (c->ready) // an output plugged in while picking gets its overlay at once
             c->cover(*c->outputs.back());
@@ -332,24 +325,15 @@ void WlrScreen::Connection::globalRemove(void *data, wl_registry *, std::uint32_
             continue;
         if (c->over == output->get())
             c->over = nullptr;
-        Output &gone = **output;
-        if (gone.overlay != nullptr)
-            zwlr_layer_surface_v1_destroy(gone.overlay);
-        if (gone.surface != nullptr)
-            wl_surface_destroy(gone.surface);
-        if (gone.place != nullptr)
-            zxdg_output_v1_destroy(gone.place);
-        wl_output_destroy(gone.output);
         c->outputs.erase(output);
         return;
     }
 }
 
-void WlrScreen::Connection::synced(void *data, wl_callback *callback, std::uint32_t)
+void WlrScreen::Connection::synced(void *data, wl_callback *, std::uint32_t)
 {
-    wl_callback_destroy(callback);
     auto *c = static_cast<Connection *>(data);
-    c->sync = nullptr;
+    c->sync.reset();
     c->ready = true;
     if (c->compositor == nullptr || c->shm == nullptr || c->layerShell == nullptr || c->screencopy == nullptr
         || c->places == nullptr) {
@@ -363,18 +347,18 @@ void WlrScreen::Connection::synced(void *data, wl_callback *callback, std::uint3
 
 void WlrScreen::Connection::cover(Output &output)
 {
-    output.place = zxdg_output_manager_v1_get_xdg_output(places, output.output);
-    zxdg_output_v1_add_listener(output.place, &placeListener, &output);
-    output.surface = wl_compositor_create_surface(compositor);
+    output.place.reset(zxdg_output_manager_v1_get_xdg_output(places.get(), output.output.get()));
+    zxdg_output_v1_add_listener(output.place.get(), &placeListener, &output);
+    output.surface.reset(wl_compositor_create_surface(compositor.get()));
     // Over everything, on all four edges, moving nothing aside and taking no keyboard, so that Zumeko's
     // keys (Alt+H, Alt+I, Tab) still reach its window.
-    output.overlay = zwlr_layer_shell_v1_get_layer_surface(
-        layerShell, output.surface, output.output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "zumeko-picker");
-    zwlr_layer_surface_v1_add_listener(output.overlay, &overlayListener, &output);
-    zwlr_layer_surface_v1_set_anchor(output.overlay, Anchored);
-    zwlr_layer_surface_v1_set_exclusive_zone(output.overlay, -1);
-    zwlr_layer_surface_v1_set_keyboard_interactivity(output.overlay, 0);
-    wl_surface_commit(output.surface);
+    output.overlay.reset(zwlr_layer_shell_v1_get_layer_surface(layerShell.get(), output.surface.get(),
+        output.output.get(), ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "zumeko-picker"));
+    zwlr_layer_surface_v1_add_listener(output.overlay.get(), &overlayListener, &output);
+    zwlr_layer_surface_v1_set_anchor(output.overlay.get(), Anchored);
+    zwlr_layer_surface_v1_set_exclusive_zone(output.overlay.get(), -1);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(output.overlay.get(), 0);
+    wl_surface_commit(output.surface.get());
 }
 
 void WlrScreen::Connection::placed(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y)
@@ -394,10 +378,10 @@ void WlrScreen::Connection::configured(void *data, zwlr_layer_surface_v1 *overla
     // Every pixel zero, alpha too: even an alpha of 1 in 255 would change what a capture reads. The pages
     // are never written, so they cost no memory here.
     if (output->clear == nullptr || !output->clear->fits(w, h, 4 * w, WL_SHM_FORMAT_ARGB8888))
-        output->clear = std::make_unique<Buffer>(c->shm, w, h, 4 * w, WL_SHM_FORMAT_ARGB8888);
-    wl_surface_attach(output->surface, output->clear->buffer, 0, 0);
-    wl_surface_damage(output->surface, 0, 0, w, h);
-    wl_surface_commit(output->surface);
+        output->clear = std::make_unique<Buffer>(c->shm.get(), w, h, 4 * w, WL_SHM_FORMAT_ARGB8888);
+    wl_surface_attach(output->surface.get(), output->clear->buffer, 0, 0);
+    wl_surface_damage(output->surface.get(), 0, 0, w, h);
+    wl_surface_commit(output->surface.get());
 }
 
 void WlrScreen::Connection::closed(void *data, zwlr_layer_surface_v1 *)
@@ -412,8 +396,8 @@ void WlrScreen::Connection::capabilities(void *data, wl_seat *seat, std::uint32_
 {
     auto *c = static_cast<Connection *>(data);
     if ((caps & WL_SEAT_CAPABILITY_POINTER) != 0 && c->pointer == nullptr) {
-        c->pointer = wl_seat_get_pointer(seat);
-        wl_pointer_add_listener(c->pointer, &pointerListener, c);
+        c->pointer.reset(wl_seat_get_pointer(seat));
+        wl_pointer_add_listener(c->pointer.get(), &pointerListener, c);
     }
 }
 
@@ -424,7 +408,7 @@ void WlrScreen::Connection::enter(
     c->over = c->outputOf(surface);
     if (c->cursor == nullptr) {
         c->cursor = std::make_unique<Buffer>(
-            c->shm, CursorSize, CursorSize, 4 * CursorSize, WL_SHM_FORMAT_ARGB8888);
+            c->shm.get(), CursorSize, CursorSize, 4 * CursorSize, WL_SHM_FORMAT_ARGB8888);
         if (c->cursor->data != MAP_FAILED) {
             auto *pixels = static_cast<std::uint32_t *>(c->cursor->data);
             const auto arm = [](int px, int py) {
@@ -439,12 +423,12 @@ void WlrScreen::Connection::enter(
                 }
             }
         }
-        c->cursorSurface = wl_compositor_create_surface(c->compositor);
-        wl_surface_attach(c->cursorSurface, c->cursor->buffer, 0, 0);
-        wl_surface_damage(c->cursorSurface, 0, 0, CursorSize, CursorSize);
-        wl_surface_commit(c->cursorSurface);
+        c->cursorSurface.reset(wl_compositor_create_surface(c->compositor.get()));
+        wl_surface_attach(c->cursorSurface.get(), c->cursor->buffer, 0, 0);
+        wl_surface_damage(c->cursorSurface.get(), 0, 0, CursorSize, CursorSize);
+        wl_surface_commit(c->cursorSurface.get());
     }
-    wl_pointer_set_cursor(pointer, serial, c->cursorSurface, HotSpot, HotSpot);
+    wl_pointer_set_cursor(pointer, serial, c->cursorSurface.get(), HotSpot, HotSpot);
     motion(data, pointer, 0, x, y);
 }
 
@@ -473,7 +457,7 @@ void WlrScreen::Connection::button(
 WlrScreen::Connection::Output *WlrScreen::Connection::outputOf(const wl_surface *surface)
 {
     for (auto &output : outputs) {
-        if (output->surface == surface)
+        if (output->surface.get() == surface)
             return output.get();
     }
     return nullptr;
@@ -489,9 +473,9 @@ void WlrScreen::Connection::capture()
     sinceCapture.start();
     frameX = x;
     frameY = y;
-    frame = zwlr_screencopy_manager_v1_capture_output_region(
-        screencopy, 0, over->output, int(std::floor(x)), int(std::floor(y)), 1, 1);
-    zwlr_screencopy_frame_v1_add_listener(frame, &frameListener, this);
+    frame.reset(zwlr_screencopy_manager_v1_capture_output_region(
+        screencopy.get(), 0, over->output.get(), int(std::floor(x)), int(std::floor(y)), 1, 1));
+    zwlr_screencopy_frame_v1_add_listener(frame.get(), &frameListener, this);
     flush(); // from a timer, nothing else would send it
 }
 
@@ -501,7 +485,7 @@ void WlrScreen::Connection::frameBuffer(void *data, zwlr_screencopy_frame_v1 *fr
     auto *c = static_cast<Connection *>(data);
     const int w = int(width), h = int(height), s = int(stride);
     if (c->captured == nullptr || !c->captured->fits(w, h, s, format))
-        c->captured = std::make_unique<Buffer>(c->shm, w, h, s, format);
+        c->captured = std::make_unique<Buffer>(c->shm.get(), w, h, s, format);
     c->frameFormat = format;
     if (c->captured->buffer != nullptr)
         zwlr_screencopy_frame_v1_copy(frame, c->captured->buffer);
@@ -515,11 +499,10 @@ void WlrScreen::Connection::frameFlags(void *data, zwlr_screencopy_frame_v1 *, s
 }
 
 void WlrScreen::Connection::frameReady(
-    void *data, zwlr_screencopy_frame_v1 *frame, std::uint32_t, std::uint32_t, std::uint32_t)
+    void *data, zwlr_screencopy_frame_v1 *, std::uint32_t, std::uint32_t, std::uint32_t)
 {
     auto *c = static_cast<Connection *>(data);
-    zwlr_screencopy_frame_v1_destroy(frame);
-    c->frame = nullptr;
+    c->frame.reset();
     c->read();
     // A moved pointer is looked under at once; a still one at the tick's pace.
     if (c->x != c->frameX || c->y != c->frameY || c->sinceCapture.elapsed() >= Pace)
@@ -528,18 +511,16 @@ void WlrScreen::Connection::frameReady(
         c->next.start(int(Pace - c->sinceCapture.elapsed()));
 }
 
-void WlrScreen::Connection::frameFailed(void *data, zwlr_screencopy_frame_v1 *frame)
+void WlrScreen::Connection::frameFailed(void *data, zwlr_screencopy_frame_v1 *)
 {
     auto *c = static_cast<Connection *>(data);
-    zwlr_screencopy_frame_v1_destroy(frame);
-    c->frame = nullptr;
+    c->frame.reset();
     c->next.start(RetryInterval);
 }
 
+// Only a capture copied into a buffer of ours is ever ready, and such a buffer is mapped.
 void WlrScreen::Connection::read()
 {
-    if (captured == nullptr || captured->data == MAP_FAILED)
-        return;
     const Buffer &buffer = *captured;
     const BufferPixel at = PixelUnder(frameX, frameY, buffer.width, buffer.height, yInverted);
     const std::size_t offset = std::size_t(at.row) * std::size_t(buffer.stride) + std::size_t(at.column) * 4;
