@@ -34,10 +34,9 @@ int main()
     const xcb_atom_t clipboard = InternAtom(c, "CLIPBOARD"), targets = InternAtom(c, "TARGETS"),
                      utf8 = InternAtom(c, "UTF8_STRING"), textAtom = InternAtom(c, "TEXT");
     xcb_set_selection_owner(c, window, clipboard, XCB_CURRENT_TIME);
-    auto *owner = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard), nullptr);
-    const bool ours = owner != nullptr && owner->owner == window;
-    std::free(owner);
-    if (!ours)
+    const XcbReply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard), nullptr));
+    if (owner == nullptr || owner->owner != window)
         return 1;
 
     // Zumeko waits for this process, not for the one that goes on serving.

@@ -20,43 +20,37 @@ X11PointerGrab::X11PointerGrab(GrabClient &client)
 {
 }
 
-X11PointerGrab::~X11PointerGrab()
-{
-    m_events.reset();
-    if (m_c != nullptr)
-        xcb_disconnect(m_c);
-}
+X11PointerGrab::~X11PointerGrab() = default;
 
-bool X11PointerGrab::connect()
+// A connection that failed stays, in its error state: the pointer is not asked for again on it.
+void X11PointerGrab::connect()
 {
-    m_c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(m_c) != 0)
-        return false;
-    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root;
-    const xcb_font_t font = xcb_generate_id(m_c);
-    xcb_open_font(m_c, font, 6, "cursor");
-    m_cursor = xcb_generate_id(m_c);
+    m_c.reset(xcb_connect(nullptr, nullptr));
+    if (xcb_connection_has_error(m_c.get()) != 0)
+        return;
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_c.get())).data->root;
+    const xcb_font_t font = xcb_generate_id(m_c.get());
+    xcb_open_font(m_c.get(), font, 6, "cursor");
+    m_cursor = xcb_generate_id(m_c.get());
     xcb_create_glyph_cursor(
-        m_c, m_cursor, font, font, CrossHair, CrossHair + 1, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
-    xcb_close_font(m_c, font);
-    m_events = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_c), QSocketNotifier::Read);
+        m_c.get(), m_cursor, font, font, CrossHair, CrossHair + 1, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
+    xcb_close_font(m_c.get(), font);
+    m_events = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_c.get()), QSocketNotifier::Read);
     QObject::connect(m_events.get(), &QSocketNotifier::activated, m_events.get(), [this] { dispatch(); });
-    return true;
 }
 
 void X11PointerGrab::take()
 {
-    if (m_c == nullptr && !connect())
-        return;
-    if (xcb_connection_has_error(m_c) != 0)
+    if (m_c == nullptr)
+        connect();
+    if (xcb_connection_has_error(m_c.get()) != 0)
         return;
     // Asked again while held, the server only confirms it.
-    auto *reply = xcb_grab_pointer_reply(m_c,
-        xcb_grab_pointer(m_c, 0, m_root, Events, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, m_cursor,
-            XCB_CURRENT_TIME),
-        nullptr);
+    const XcbReply<xcb_grab_pointer_reply_t> reply(xcb_grab_pointer_reply(m_c.get(),
+        xcb_grab_pointer(m_c.get(), 0, m_root, Events, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
+            m_cursor, XCB_CURRENT_TIME),
+        nullptr));
     m_held = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
-    std::free(reply);
     dispatch(); // events read along with the reply wait in xcb's queue, not in the socket
 }
 
@@ -69,14 +63,14 @@ void X11PointerGrab::release()
 
 void X11PointerGrab::ungrab()
 {
-    xcb_ungrab_pointer(m_c, XCB_CURRENT_TIME);
-    xcb_flush(m_c);
+    xcb_ungrab_pointer(m_c.get(), XCB_CURRENT_TIME);
+    xcb_flush(m_c.get());
 }
 
 void X11PointerGrab::dispatch()
 {
     xcb_window_t moved = XCB_NONE;
-    while (xcb_generic_event_t *event = xcb_poll_for_event(m_c)) {
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_c.get())) {
         const int type = event->response_type & 0x7f;
         // The root's child under the pointer comes with each event: the window a user sees there.
         const auto *pointer = reinterpret_cast<const xcb_motion_notify_event_t *>(event);
@@ -93,7 +87,7 @@ void X11PointerGrab::dispatch()
         }
         std::free(event);
     }
-    if (xcb_connection_has_error(m_c) != 0)
+    if (xcb_connection_has_error(m_c.get()) != 0)
         m_events->setEnabled(false); // the server is gone; nothing more will come
     // A burst of moves is one report.
     if (moved != XCB_NONE)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "atom_x11.h"
 #include "pointergrab.h"
 
 #include <memory>
@@ -24,12 +25,16 @@ public:
     void release() override;
 
 private:
-    bool connect();
+    void connect();
     void dispatch();
     void ungrab();
 
     GrabClient &m_client;
-    xcb_connection_t *m_c = nullptr; // made when the pointer is first wanted: most starts never pick
+    struct Disconnect {
+        void operator()(xcb_connection_t *c) const { xcb_disconnect(c); }
+    };
+    // Made when the pointer is first wanted (most starts never pick), and closed with the grab.
+    std::unique_ptr<xcb_connection_t, Disconnect> m_c;
     xcb_window_t m_root = 0;
     xcb_cursor_t m_cursor = 0;
     std::unique_ptr<QSocketNotifier> m_events;

@@ -111,11 +111,9 @@ void X11Services::keepClipboard(const std::string &text)
 {
     if (!healthy())
         return;
-    auto *owner = xcb_get_selection_owner_reply(m_connection,
-        xcb_get_selection_owner(m_connection, InternAtom(m_connection, "CLIPBOARD_MANAGER")), nullptr);
-    const bool managed = owner != nullptr && owner->owner != XCB_NONE;
-    std::free(owner);
-    if (managed)
+    const XcbReply<xcb_get_selection_owner_reply_t> manager(xcb_get_selection_owner_reply(m_connection,
+        xcb_get_selection_owner(m_connection, InternAtom(m_connection, "CLIPBOARD_MANAGER")), nullptr));
+    if (manager != nullptr && manager->owner != XCB_NONE)
         return;
     QProcess helper;
     helper.start(
@@ -138,11 +136,11 @@ bool X11Services::cursorPos(CursorPoint &point)
 {
     if (!healthy())
         return false;
-    auto *reply = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
+    const XcbReply<xcb_query_pointer_reply_t> reply(
+        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr));
     if (reply == nullptr)
         return false;
     point = { reply->root_x, reply->root_y };
-    std::free(reply);
     return true;
 }
 
@@ -174,17 +172,15 @@ std::int32_t X11Services::pixel(Handle dc, std::int32_t x, std::int32_t y)
         return NoColor;
     // Off the screen the server answers with a BadMatch error; the connection stays usable.
     xcb_generic_error_t *error = nullptr;
-    auto *reply = xcb_get_image_reply(m_connection,
+    const XcbReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(m_connection,
         xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(x),
             static_cast<std::int16_t>(y), 1, 1, ~0u),
-        &error);
+        &error));
     std::free(error);
     if (reply == nullptr)
         return NoColor;
-    const auto color = ToScreenColor(
-        xcb_get_image_data(reply), static_cast<std::size_t>(xcb_get_image_data_length(reply)), m_format);
-    std::free(reply);
-    return color;
+    return ToScreenColor(xcb_get_image_data(reply.get()),
+        static_cast<std::size_t>(xcb_get_image_data_length(reply.get())), m_format);
 }
 
 int X11Services::releaseDC(Handle window, Handle dc)
