@@ -319,8 +319,7 @@ void FrmMain::SetColorcode()
 
 void FrmMain::Option1_Click()
 {
-    Option1->setChecked(true);
-    Option2->setChecked(false);
+    Option1->setChecked(true); // and Option2 not: they share Frame1
     for (HScrollBar *bar : { HScroll_R, HScroll_G, HScroll_B })
         bar->setEnabled(true);
     Timer1->stop();
@@ -333,7 +332,6 @@ void FrmMain::Option1_Click()
 void FrmMain::Option2_Click()
 {
     Option2->setChecked(true);
-    Option1->setChecked(false);
     for (HScrollBar *bar : { HScroll_R, HScroll_G, HScroll_B })
         bar->setEnabled(false);
     Timer1->start();
