@@ -140,7 +140,6 @@ struct WlrScreen::Connection {
 
     Owned<zwlr_screencopy_frame_v1, zwlr_screencopy_frame_v1_destroy> frame; // the one capture in flight
     double frameX = 0, frameY = 0; // the point it was taken for
-    std::uint32_t frameFormat = 0;
     bool yInverted = false;
     std::unique_ptr<Buffer> captured; // kept from one capture to the next while its size stays
     std::int32_t sample = NoColor;
@@ -486,7 +485,6 @@ void WlrScreen::Connection::frameBuffer(void *data, zwlr_screencopy_frame_v1 *fr
     const int w = int(width), h = int(height), s = int(stride);
     if (c->captured == nullptr || !c->captured->fits(w, h, s, format))
         c->captured = std::make_unique<Buffer>(c->shm.get(), w, h, s, format);
-    c->frameFormat = format;
     if (c->captured->buffer != nullptr)
         zwlr_screencopy_frame_v1_copy(frame, c->captured->buffer);
     else
@@ -526,7 +524,7 @@ void WlrScreen::Connection::read()
     const std::size_t offset = std::size_t(at.row) * std::size_t(buffer.stride) + std::size_t(at.column) * 4;
     if (offset + 4 <= buffer.size)
         sample = ToScreenColor(
-            static_cast<const std::uint8_t *>(buffer.data) + offset, 4, ShmPixelFormat(frameFormat));
+            static_cast<const std::uint8_t *>(buffer.data) + offset, 4, ShmPixelFormat(buffer.format));
 }
 
 WlrScreen::WlrScreen() = default;
