@@ -364,20 +364,27 @@ scenario_about()
     pass "about: the About box opens centred, its link opens the address, and Enter on OK closes it"
 }
 
-# Where nothing can read the screen (a Wayland session asked for where no compositor answers), screen mode
-# says so and gives the bars back; and a platform that is not there is named at the start.
+# Where nothing can read the screen (a Wayland session with neither wlroots' protocols nor a session bus for
+# a portal, or one asked for where no compositor answers), screen mode says so and gives the bars back; and
+# a platform that is not there is named at the start.
 scenario_unreadable()
 {
     local err
     err="$(ZUMEKO_PLATFORM=mir "$E2E_ZUMEKO" 2>&1 >/dev/null && echo "status 0" || echo "status $?")"
     [ "$err" = $'zumeko: ZUMEKO_PLATFORM is "mir"; it can be x11, wayland or portal\nstatus 1' ] || fail "an unknown platform: ${err@Q}"
-    export ZUMEKO_PLATFORM=wayland WAYLAND_DISPLAY=wayland-nowhere
-    launch
-    xdotool key End
-    click_client "${OPTION2[@]}"
-    close_message "screen mode where nothing can read the screen"
-    expect_swatch FF0000 "the scroll bars' colour after the message"
-    quit
+    spawn compositor "$E2E_TOOL" compositor
+    poll_until grep -q ready "$E2E_TMP/compositor.log" || fail "the bare compositor did not start"
+    unset DBUS_SESSION_BUS_ADDRESS
+    for session in "WAYLAND_DISPLAY=$(awk '{ print $2 }' "$E2E_TMP/compositor.log")" "ZUMEKO_PLATFORM=wayland WAYLAND_DISPLAY=wayland-nowhere"; do
+        # shellcheck disable=SC2086 # one or two assignments
+        export $session
+        launch
+        xdotool key End
+        click_client "${OPTION2[@]}"
+        close_message "screen mode where nothing can read the screen ($session)"
+        expect_swatch FF0000 "the scroll bars' colour after the message ($session)"
+        quit
+    done
     pass "unreadable: where nothing can read the screen screen mode says so and the bars come back; an unknown platform is named"
 }
 

@@ -10,6 +10,8 @@
 //   e2etool grab SECONDS            holds the X pointer that long; status 1 when another client holds it
 //   e2etool manager                 an X clipboard manager that takes nothing over: it only answers
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
+//   e2etool compositor              a Wayland compositor that offers nothing (as GNOME offers none of
+//                                   wlroots' protocols); it says "ready SOCKET" in XDG_RUNTIME_DIR
 //   e2etool portal ANSWER...        a desktop portal on the session bus whose PickColor gives, call by
 //                                   call: "R,G,B" (sRGB, 0 to 1) picked ("~R,G,B" as an older portal that
 //                                   names its request object its own way, "+R,G,B" a second later),
@@ -28,6 +30,7 @@
 #include <QTimer>
 
 #include <wayland-client.h>
+#include <wayland-server.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -324,6 +327,15 @@ int main(int argc, char *argv[])
     }
     if (command == "portal")
         return portal(argc, argv);
+    if (command == "compositor") {
+        wl_display *display = wl_display_create();
+        const char *socket = wl_display_add_socket_auto(display);
+        if (socket == nullptr)
+            return 1;
+        say("ready %s\n", socket);
+        wl_display_run(display);
+        return 1;
+    }
     int width = 0, height = 0, x = 0, y = 0;
     unsigned rgb = 0;
     if (command == "pointer" || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
@@ -357,7 +369,7 @@ int main(int argc, char *argv[])
     if (status == 2)
         std::fprintf(stderr,
             "usage: e2etool points | close ID | window WxH+X+Y RRGGBB | grab SECONDS | manager | pointer | "
-            "portal ANSWER...\n");
+            "compositor | portal ANSWER...\n");
     xcb_disconnect(c);
     return status;
 }
