@@ -301,6 +301,7 @@ private Q_SLOTS:
         QFETCH(bool, throws);
         QFETCH(QString, code);
         m_window->Option2_Click();
+        QVERIFY(!bar('R')->isEnabled()); // the colour is the screen's now
         m_window->Timer1_Timer(); // shows the scripted #FF8020
         m_fake->pointer = { x, y };
         // The colour is only at the pointer, and only on the screen: a read anywhere else would show another.
@@ -314,18 +315,18 @@ private Q_SLOTS:
         QCOMPARE(this->code(), code);
         QVERIFY(m_messages.isEmpty() && timer()->isActive());
         m_window->Option1_Click(); // the bars' colour again, and no position
-        QVERIFY(text(u"LblCurposition"_s).isEmpty() && !timer()->isActive());
+        QVERIFY(text(u"LblCurposition"_s).isEmpty() && !timer()->isActive() && bar('R')->isEnabled());
         QCOMPARE(this->code(), u"#000000"_s);
     }
 
-    // The look as approved, pixel for pixel: the main window with a colour on its bars, the About box, the
-    // program icon. Every change shows here; where one is meant, the failure says where the new picture is
+    // The look as approved, pixel for pixel: the main window with a colour on its bars and the focus on the
+    // green one, the About box, the program icon. Every change shows here; where one is meant, the failure says where the new picture is
     // (in the folder the test ran in), to look at and approve by its fingerprint.
     void looks_data()
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("approved");
-        QTest::newRow("main window") << u"main"_s << u"cd9f068a1202f70f"_s;
+        QTest::newRow("main window") << u"main"_s << u"66e78c95f7bf0a6a"_s;
         QTest::newRow("About box") << u"about"_s << u"eb5358bcdfc79aba"_s;
         QTest::newRow("program icon") << u"icon"_s << u"67f6f2c569b499ba"_s;
     }
@@ -338,6 +339,10 @@ private Q_SLOTS:
         bar('B')->setValue(0x20);
         FrmInfo about;
         about.Form_Load();
+        if (what == u"main"_s) {
+            showActive();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // the focus mark shows after a key
+        }
         const QImage image = (what == u"main"_s ? m_window->grab().toImage()
                 : what == u"about"_s            ? about.grab().toImage()
                                                 : Forms::ProgramIconImage())
