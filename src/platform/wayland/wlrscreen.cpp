@@ -217,7 +217,7 @@ namespace {
 
 Compositor ProbeWayland()
 {
-    wl_display *display = wl_display_connect(nullptr);
+    const Owned<wl_display, wl_display_disconnect> display(wl_display_connect(nullptr));
     if (display == nullptr)
         return Compositor::None;
     std::vector<std::string> names;
@@ -227,12 +227,9 @@ Compositor ProbeWayland()
         },
         ignore,
     };
-    wl_registry *registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &collect, &names);
-    const bool answered = wl_display_roundtrip(display) >= 0;
-    wl_registry_destroy(registry);
-    wl_display_disconnect(display);
-    if (!answered)
+    const Global<wl_registry> registry(wl_display_get_registry(display.get()));
+    wl_registry_add_listener(registry.get(), &collect, &names);
+    if (wl_display_roundtrip(display.get()) < 0)
         return Compositor::None;
     return offersLivePicking(names) ? Compositor::Wlroots : Compositor::Other;
 }
