@@ -397,6 +397,8 @@ scenario_clipboard-kept()
     click_client "${COPY[@]}"
     quit
     expect_clipboard "#000000" "after Zumeko ended"
+    # What Qt's and GTK's programs ask first, before they paste.
+    [[ "$(xclip -selection clipboard -o -t TARGETS)" == *UTF8_STRING* ]] || fail "the helper keeping the clipboard names no UTF8_STRING among its targets"
     [ "$(helpers | wc -l)" = 1 ] || fail "not one helper keeps the clipboard: $(helpers)"
     launch # the helper holds no lock
     quit
