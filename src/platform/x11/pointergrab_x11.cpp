@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "pointergrab_x11.h"
 
+#include "atom_x11.h"
+
 #include <QSocketNotifier>
 
 #include <cstdlib>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "atom_x11.h"
 #include "pointergrab.h"
 
 #include <memory>
