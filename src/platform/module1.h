@@ -60,7 +60,8 @@ public:
     virtual std::string displayName() { return {}; }
 
     // Called as the program ends with the text it last put on the clipboard and still owns: keeps it there
-    // where the system would drop it with the program (X11 without a clipboard manager).
+    // where the system would drop it with the program (X11 without a clipboard manager; a Wayland session
+    // whose X bridge keeps nothing, where data control lets the Wayland selection be kept).
     virtual void keepClipboard(const std::string &) { }
     // True when the display the program showed on has gone away (the X server ended).
     virtual bool displayLost() { return false; }

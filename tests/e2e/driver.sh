@@ -17,7 +17,7 @@ declare -A SCENARIOS=(
     [x11-scale2]="pick about"
     [openbox]="start copy pick grab about"
     [wine]="copy second-copy pick help about" # no window manager frames its windows here
-    [sway]="start copy pick grab help about"
+    [sway]="start copy pick grab help about clipboard-kept"
     [sway-outputs]="pick" # a second output, at scale 2, holds the other window
     [portal]="portal-pick portal-refused"
     [installed]="start copy help clipboard-kept" # the Debian package, started as its menu entry starts it
@@ -58,6 +58,9 @@ other_window()
 launch_command() { LAUNCH=(env -C "$1" QT_SCALE_FACTOR="$SCALE" "$E2E_ZUMEKO"); }
 holding() { ! "$E2E_TOOL" grab 0; } # another client cannot have the pointer
 pointer_shape() { true; } # the X server leaves its cursor out of what it shows
+# another_copies TEXT: another program of the desktop's own kind copies TEXT.
+another_copies() { echo -n "$1" | xclip -selection clipboard -i; }
+DATA_CONTROL="" # the compositor lets native Wayland programs such as wl-paste read the clipboard
 steal_pointer()
 {
     if [ "$ENVIRONMENT" = openbox ]; then
@@ -104,6 +107,8 @@ sway_up()
     }
     # The overlay is up when the swatch follows the pointer, which the scenarios see for themselves.
     holding() { true; }
+    DATA_CONTROL=1
+    another_copies() { spawn other-copy wl-copy --foreground -- "$1"; }
     steal_pointer() { true; }
     if [ "$ENVIRONMENT" = portal ]; then
         export ZUMEKO_PLATFORM=portal
@@ -190,6 +195,13 @@ centred()
     read -r sw sh < <(xdotool getdisplaygeometry)
     local dx=$((2 * (WIN_X - left) + WIN_WIDTH + left + right - sw)) dy=$((2 * (WIN_Y - top) + WIN_HEIGHT + top + bottom - sh))
     ((dx * dx <= 16 && dy * dy <= 16))
+}
+# The clipboard as a native Wayland program pastes it, exactly (see clipboard_is).
+wayland_clipboard_is()
+{
+    CLIPBOARD_SEEN="$(timeout 5 wl-paste -n 2>/dev/null || true; printf x)"
+    CLIPBOARD_SEEN="${CLIPBOARD_SEEN%x}"
+    [ "$CLIPBOARD_SEEN" = "$1" ]
 }
 opened_is() { OPENED_SEEN="$(cat "$E2E_TMP/opened" 2>/dev/null || true)"; [[ "$OPENED_SEEN" == $1 ]]; }
 # An answer of the desktop's picker, through the fake portal: the message it gives, closed with Enter.
@@ -388,7 +400,9 @@ scenario_unreadable()
     pass "unreadable: where nothing can read the screen screen mode says so and the bars come back; an unknown platform is named"
 }
 
-# Fixed fault: the copied code was lost when Zumeko ended, with no clipboard manager to keep it.
+# Fixed faults: the copied code was lost when Zumeko ended, with no clipboard manager to keep it; and under
+# sway, whose X bridge passes an X selection to Wayland only while an X window has the focus, native
+# Wayland programs got nothing once Zumeko had ended.
 helpers() { for pid in $(pgrep -x zumeko-clipboar || true); do grep -qsz "^DISPLAY=$DISPLAY$" "/proc/$pid/environ" && echo "$pid"; done; }
 no_helpers() { [ -z "$(helpers)" ]; }
 scenario_clipboard-kept()
@@ -396,20 +410,33 @@ scenario_clipboard-kept()
     launch
     click_client "${COPY[@]}"
     quit
+    [ "$(helpers | wc -l)" = 1 ] || fail "not one helper keeps the clipboard: $(helpers)"
+    if [ -n "$DATA_CONTROL" ]; then
+        poll_until wayland_clipboard_is "#000000" || fail "after Zumeko ended, a native Wayland program pastes ${CLIPBOARD_SEEN@Q}"
+        local types
+        types="$(timeout 5 wl-paste -l | LC_ALL=C sort | paste -sd ' ' || true)"
+        [ "$types" = "STRING TEXT UTF8_STRING text/plain text/plain;charset=utf-8" ] || fail "the kept clipboard offers native Wayland programs ${types@Q}"
+    fi
+    # X programs paste while one of them has the focus (a compositor's X bridge serves no other): here a new
+    # Zumeko, which also shows that the helper holds no lock.
+    launch
     expect_clipboard "#000000" "after Zumeko ended"
     # What Qt's and GTK's programs ask first, before they paste.
     [[ "$(xclip -selection clipboard -o -t TARGETS)" == *UTF8_STRING* ]] || fail "the helper keeping the clipboard names no UTF8_STRING among its targets"
-    [ "$(helpers | wc -l)" = 1 ] || fail "not one helper keeps the clipboard: $(helpers)"
-    launch # the helper holds no lock
     quit
-    echo -n other | xclip -selection clipboard -i
+    another_copies other
     poll_until no_helpers || fail "the helper went on after another program copied"
+    # An X clipboard manager keeps the text for X programs; native Wayland programs still need the helper.
     spawn manager "$E2E_TOOL" manager
     poll_until grep -q ready "$E2E_TMP/manager.log" || fail "the clipboard manager did not start"
     launch
     click_client "${COPY[@]}"
     quit
-    no_helpers || fail "a helper was started although a clipboard manager runs"
+    if [ -n "$DATA_CONTROL" ]; then
+        poll_until wayland_clipboard_is "#000000" || fail "beside an X clipboard manager, a native Wayland program pastes ${CLIPBOARD_SEEN@Q}"
+    else
+        no_helpers || fail "a helper was started although a clipboard manager runs"
+    fi
     pass "clipboard-kept: the code stays on the clipboard after Zumeko ends, kept by a helper until another program copies, or by a manager"
 }
 

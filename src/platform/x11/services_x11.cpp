@@ -113,12 +113,18 @@ void X11Services::keepClipboard(const std::string &text)
         return;
     const XcbReply<xcb_get_selection_owner_reply_t> manager(xcb_get_selection_owner_reply(m_connection,
         xcb_get_selection_owner(m_connection, InternAtom(m_connection, "CLIPBOARD_MANAGER")), nullptr));
-    if (manager != nullptr && manager->owner != XCB_NONE)
-        return;
+    QStringList arguments;
+    if (manager != nullptr && manager->owner != XCB_NONE) {
+        // wlroots' X bridge answers as the X clipboard manager, yet keeps nothing once the X owner is gone:
+        // in a Wayland session the helper still keeps the Wayland selection where data control allows.
+        if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            return;
+        arguments << QStringLiteral("--wayland-only");
+    }
     QProcess helper;
     helper.start(
         QCoreApplication::applicationDirPath() + QStringLiteral("/" ZUMEKO_HELPER_DIR "/zumeko-clipboard"),
-        {});
+        arguments);
     helper.write(text.data(), qint64(text.size()));
     helper.closeWriteChannel();
     helper.waitForFinished(); // until the helper has the clipboard, which takes a moment

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct wl_display;
+struct wl_registry;
+struct wl_seat;
+struct zwlr_data_control_device_v1;
+struct zwlr_data_control_manager_v1;
+struct zwlr_data_control_source_v1;
+
+// Keeps a text as the Wayland selection of every seat, through wlroots' data control (sway, KWin,
+// Hyprland, river, labwc), for the clipboard helper: native Wayland programs paste it from here, and X
+// programs through the compositor's own X bridge.
+class WaylandClipboardKeeper {
+public:
+    // Connects to the compositor WAYLAND_DISPLAY names, if it names one.
+    explicit WaylandClipboardKeeper(std::string text);
+    ~WaylandClipboardKeeper();
+    WaylandClipboardKeeper(const WaylandClipboardKeeper &) = delete;
+    WaylandClipboardKeeper &operator=(const WaylandClipboardKeeper &) = delete;
+
+    // True when the compositor answers and offers data control on at least one seat.
+    bool available() const;
+    // Makes the text the selection of every seat; true once the compositor has taken it for one at least.
+    bool take();
+    // Hands the text to every program that pastes it, until another program has taken the selection of
+    // every seat, or the compositor goes away.
+    void serve();
+
+    struct Seat;
+
+private:
+    bool holding() const;
+
+    std::string m_text;
+    wl_display *m_display = nullptr;
+    wl_registry *m_registry = nullptr;
+    zwlr_data_control_manager_v1 *m_manager = nullptr;
+    std::vector<std::unique_ptr<Seat>> m_seats;
+};
