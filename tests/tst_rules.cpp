@@ -2,6 +2,7 @@
 // The pure rules, with no window and no screen: colour texts, pixel formats, the pixel under a scaled
 // pointer, a portal's colour, twips, the About box's centring.
 #include "colorcode.h"
+#include "outputpixel.h"
 #include "pixelformat.h"
 #include "placement.h"
 #include "twips.h"
@@ -9,12 +10,19 @@
 #include <QTest>
 
 #include <cfenv>
+#include <cmath>
 #include <limits>
 
 using namespace colorcode;
 using namespace Qt::Literals::StringLiterals;
 using Bytes = QList<std::uint8_t>;
 Q_DECLARE_METATYPE(Module1::PixelFormat)
+
+// A place in wl_fixed units, 1/256 of a logical unit.
+static std::int32_t wl_fixed(double at)
+{
+    return std::int32_t(std::lround(at * 256));
+}
 
 static QString q(const std::u16string &s)
 {
@@ -134,34 +142,119 @@ private Q_SLOTS:
         QCOMPARE(Module1::ToScreenColor(bytes.data(), std::size_t(bytes.size()), format), color);
     }
 
-    // A capture of the one-unit square under the pointer is a pixel at scale 1, four at scale 2; the
-    // pointer's fraction picks the one under it, counted from the bottom in a buffer stored upside down.
-    void pixelUnder_data()
+    // The physical pixel whose area holds the pointer at (61.5, 62.5) of a 1280 x 1024 output, for every
+    // turn and scale, found where the compositor copies the region asked for; rows by where the buffer
+    // holds that pixel. wlroots 0.15 turns regions the other way, which only rotations by 90 and 270 tell.
+    void pixelCapture_data()
     {
-        QTest::addColumn<double>("x");
-        QTest::addColumn<double>("y");
-        QTest::addColumn<int>("size");
-        QTest::addColumn<bool>("inverted");
+        QTest::addColumn<int>("transform");
+        QTest::addColumn<QSize>("logical");
         QTest::addColumn<QPoint>("pixel");
-        for (const auto &[name, x, y, size, inverted, pixel] :
-            std::initializer_list<std::tuple<const char *, double, double, int, bool, QPoint>> {
-                { "scale 1", 10.7, 3.2, 1, false, { 0, 0 } },
-                { "scale 2, top left", 10.2, 3.4, 2, false, { 0, 0 } },
-                { "scale 2, bottom right", 10.5, 3.75, 2, false, { 1, 1 } },
-                { "scale 2, y inverted", 10.5, 3.75, 2, true, { 1, 0 } },
-                { "scale 3, negative place", -0.2, -0.9, 3, false, { 2, 0 } },
-                { "an empty buffer", 10.5, 3.5, 0, true, { 0, 0 } } })
-            QTest::newRow(name) << x << y << size << inverted << pixel;
+        QTest::newRow("normal, scale 1") << 0 << QSize(1280, 1024) << QPoint(61, 62);
+        QTest::newRow("normal, scale 1.25") << 0 << QSize(1024, 819) << QPoint(76, 78);
+        QTest::newRow("normal, scale 1.5") << 0 << QSize(853, 682) << QPoint(92, 93);
+        QTest::newRow("normal, scale 1.75") << 0 << QSize(731, 585) << QPoint(107, 109);
+        QTest::newRow("normal, scale 2") << 0 << QSize(640, 512) << QPoint(123, 125);
+        QTest::newRow("90, scale 1") << 1 << QSize(1024, 1280) << QPoint(62, 962);
+        QTest::newRow("90, scale 1.25") << 1 << QSize(819, 1024) << QPoint(78, 947);
+        QTest::newRow("90, scale 1.5") << 1 << QSize(682, 853) << QPoint(93, 931);
+        QTest::newRow("90, scale 1.75") << 1 << QSize(585, 731) << QPoint(109, 916);
+        QTest::newRow("90, scale 2") << 1 << QSize(512, 640) << QPoint(125, 900);
+        QTest::newRow("180, scale 1") << 2 << QSize(1280, 1024) << QPoint(1218, 961);
+        QTest::newRow("180, scale 1.25") << 2 << QSize(1024, 819) << QPoint(1203, 945);
+        QTest::newRow("180, scale 1.5") << 2 << QSize(853, 682) << QPoint(1187, 930);
+        QTest::newRow("180, scale 1.75") << 2 << QSize(731, 585) << QPoint(1172, 914);
+        QTest::newRow("180, scale 2") << 2 << QSize(640, 512) << QPoint(1156, 898);
+        QTest::newRow("270, scale 1") << 3 << QSize(1024, 1280) << QPoint(1217, 61);
+        QTest::newRow("270, scale 1.25") << 3 << QSize(819, 1024) << QPoint(1201, 76);
+        QTest::newRow("270, scale 1.5") << 3 << QSize(682, 853) << QPoint(1186, 92);
+        QTest::newRow("270, scale 1.75") << 3 << QSize(585, 731) << QPoint(1170, 107);
+        QTest::newRow("270, scale 2") << 3 << QSize(512, 640) << QPoint(1154, 123);
+        QTest::newRow("flipped, scale 1") << 4 << QSize(1280, 1024) << QPoint(1218, 62);
+        QTest::newRow("flipped, scale 1.25") << 4 << QSize(1024, 819) << QPoint(1203, 78);
+        QTest::newRow("flipped, scale 1.5") << 4 << QSize(853, 682) << QPoint(1187, 93);
+        QTest::newRow("flipped, scale 1.75") << 4 << QSize(731, 585) << QPoint(1172, 109);
+        QTest::newRow("flipped, scale 2") << 4 << QSize(640, 512) << QPoint(1156, 125);
+        QTest::newRow("flipped-90, scale 1") << 5 << QSize(1024, 1280) << QPoint(62, 61);
+        QTest::newRow("flipped-90, scale 1.25") << 5 << QSize(819, 1024) << QPoint(78, 76);
+        QTest::newRow("flipped-90, scale 1.5") << 5 << QSize(682, 853) << QPoint(93, 92);
+        QTest::newRow("flipped-90, scale 1.75") << 5 << QSize(585, 731) << QPoint(109, 107);
+        QTest::newRow("flipped-90, scale 2") << 5 << QSize(512, 640) << QPoint(125, 123);
+        QTest::newRow("flipped-180, scale 1") << 6 << QSize(1280, 1024) << QPoint(61, 961);
+        QTest::newRow("flipped-180, scale 1.25") << 6 << QSize(1024, 819) << QPoint(76, 945);
+        QTest::newRow("flipped-180, scale 1.5") << 6 << QSize(853, 682) << QPoint(92, 930);
+        QTest::newRow("flipped-180, scale 1.75") << 6 << QSize(731, 585) << QPoint(107, 914);
+        QTest::newRow("flipped-180, scale 2") << 6 << QSize(640, 512) << QPoint(123, 898);
+        QTest::newRow("flipped-270, scale 1") << 7 << QSize(1024, 1280) << QPoint(1217, 962);
+        QTest::newRow("flipped-270, scale 1.25") << 7 << QSize(819, 1024) << QPoint(1201, 947);
+        QTest::newRow("flipped-270, scale 1.5") << 7 << QSize(682, 853) << QPoint(1186, 931);
+        QTest::newRow("flipped-270, scale 1.75") << 7 << QSize(585, 731) << QPoint(1170, 916);
+        QTest::newRow("flipped-270, scale 2") << 7 << QSize(512, 640) << QPoint(1154, 900);
     }
-    void pixelUnder()
+    void pixelCapture()
     {
-        QFETCH(double, x);
-        QFETCH(double, y);
-        QFETCH(int, size);
-        QFETCH(bool, inverted);
+        QFETCH(int, transform);
+        QFETCH(QSize, logical);
         QFETCH(QPoint, pixel);
-        const Module1::BufferPixel at = Module1::PixelUnder(x, y, size, size, inverted);
-        QCOMPARE(QPoint(at.column, at.row), pixel);
+        const Module1::OutputShape output { 1280, 1024, logical.width(), logical.height(), transform };
+        for (const auto turn : { Module1::RegionTurn::Back, Module1::RegionTurn::Forward }) {
+            const Module1::PixelCapture capture
+                = Module1::CapturePixelUnder(output, wl_fixed(61.5), wl_fixed(62.5), turn);
+            const Module1::Box &region = capture.region;
+            QVERIFY(region.x >= 0 && region.y >= 0 && region.width > 0 && region.height > 0);
+            QVERIFY(
+                region.x + region.width <= logical.width() && region.y + region.height <= logical.height());
+            const Module1::Box copied = Module1::CapturedBox(output, region, turn);
+            QCOMPARE(QSize(copied.width, copied.height), QSize(capture.bufferWidth, capture.bufferHeight));
+            QCOMPARE(QPoint(copied.x + capture.column, copied.y + capture.row), pixel);
+        }
+        // Not knowing which way regions are turned, where it matters: the whole output.
+        const Module1::PixelCapture whole
+            = Module1::CapturePixelUnder(output, wl_fixed(61.5), wl_fixed(62.5), {});
+        QCOMPARE(whole.region, Module1::Box {});
+        QCOMPARE(QSize(whole.bufferWidth, whole.bufferHeight), QSize(1280, 1024));
+        QCOMPARE(QPoint(whole.column, whole.row), pixel);
+    }
+
+    // Where no region reaches the pixel, the whole output: the last physical column and row at 1.5, which
+    // the logical size (cut to 853 x 682) leaves out; and scales other than the usual ones.
+    void pixelCaptureEdges_data()
+    {
+        QTest::addColumn<QSize>("mode");
+        QTest::addColumn<QSize>("logical");
+        QTest::addColumn<QPointF>("pointer");
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<QPoint>("pixel");
+        QTest::newRow("1.5, last column")
+            << QSize(1280, 1024) << QSize(853, 682) << QPointF(852.9, 10) << true << QPoint(1279, 15);
+        QTest::newRow("1.5, last row")
+            << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 682.9) << true << QPoint(0, 1023);
+        QTest::newRow("1.5, one before the last column")
+            << QSize(1280, 1024) << QSize(853, 682) << QPointF(852.0, 10) << false << QPoint(1278, 15);
+        QTest::newRow("1.2") << QSize(1920, 1080) << QSize(1599, 899) << QPointF(100.9, 50.5) << false
+                             << QPoint(121, 60);
+        QTest::newRow("3") << QSize(3840, 2160) << QSize(1280, 720) << QPointF(100.5, 50.75) << false
+                           << QPoint(301, 152);
+        QTest::newRow("0.5") << QSize(1280, 1024) << QSize(2560, 2048) << QPointF(101.9, 50.5) << false
+                             << QPoint(50, 25);
+    }
+    void pixelCaptureEdges()
+    {
+        QFETCH(QSize, mode);
+        QFETCH(QSize, logical);
+        QFETCH(QPointF, pointer);
+        QFETCH(bool, whole);
+        QFETCH(QPoint, pixel);
+        const Module1::OutputShape output { mode.width(), mode.height(), logical.width(), logical.height(),
+            0 };
+        const Module1::PixelCapture capture = Module1::CapturePixelUnder(
+            output, wl_fixed(pointer.x()), wl_fixed(pointer.y()), Module1::RegionTurn::Back);
+        QCOMPARE(capture.region.width == 0, whole);
+        const Module1::Box copied = whole
+            ? Module1::Box { 0, 0, mode.width(), mode.height() }
+            : Module1::CapturedBox(output, capture.region, Module1::RegionTurn::Back);
+        QCOMPARE(QSize(copied.width, copied.height), QSize(capture.bufferWidth, capture.bufferHeight));
+        QCOMPARE(QPoint(copied.x + capture.column, copied.y + capture.row), pixel);
     }
 
     // Three sRGB channels from 0 to 1, each to the nearest of 0..255.

@@ -61,16 +61,6 @@ PixelFormat ShmPixelFormat(std::uint32_t format)
     return { 0, 0, 0, 0, false };
 }
 
-BufferPixel PixelUnder(double x, double y, int width, int height, bool yInverted)
-{
-    const auto cell = [](double at, int count) {
-        const double fraction = at - std::floor(at);
-        return std::clamp(int(fraction * count), 0, std::max(count - 1, 0));
-    };
-    const int row = cell(y, height);
-    return { cell(x, width), yInverted ? std::max(height - 1, 0) - row : row };
-}
-
 std::int32_t ScreenColorFromUnit(double red, double green, double blue)
 {
     const auto level = [](double unit) {

@@ -24,14 +24,6 @@ std::int32_t ToScreenColor(const std::uint8_t *data, std::size_t size, const Pix
 // not colour); an unset bitsPerPixel for any other.
 PixelFormat ShmPixelFormat(std::uint32_t format);
 
-// Which pixel of a capture of the one-unit square at (floor(x), floor(y)) lies under the point (x, y):
-// a scaled output gives a buffer of several pixels for it, and the pointer's fraction picks one. Rows run
-// bottom-up in a buffer with y inverted.
-struct BufferPixel {
-    int column, row;
-};
-BufferPixel PixelUnder(double x, double y, int width, int height, bool yInverted);
-
 // A colour given as three sRGB channels from 0 to 1 (a desktop portal's answer), each rounded to the
 // nearest of 0..255; out of range is clamped, and what is not a number counts as 0.
 std::int32_t ScreenColorFromUnit(double red, double green, double blue);

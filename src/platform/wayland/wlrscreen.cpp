@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wlrscreen.h"
 
+#include "outputpixel.h"
 #include "pixelformat.h"
 
 #include <QElapsedTimer>
@@ -36,6 +37,7 @@ namespace {
     // not read much more often than that. A capture waits for the next frame after it is asked for, so it
     // is asked for a little before the tick's 10 ms are up.
     constexpr qint64 Pace = 8; // milliseconds
+    constexpr qint64 CheckInterval = 500; // milliseconds between checks of the way regions are turned
 
     // The cross-hair: white arms outlined in black, and a hole around the hot spot. A compositor that draws
     // its cursor into the picture, as a headless one does, would otherwise hand back the cursor's own
@@ -109,9 +111,21 @@ struct WlrScreen::Connection {
         Owned<wl_output, wl_output_destroy> output;
         Owned<zxdg_output_v1, zxdg_output_v1_destroy> place;
         int x = 0, y = 0; // in the compositor's layout
+        OutputShape shape;
+        bool regionsFail = false; // its regions come back in sizes we do not expect: read it whole
         Owned<wl_surface, wl_surface_destroy> surface;
         Owned<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> overlay;
         std::unique_ptr<Buffer> clear;
+    };
+    // A capture on its way, and the buffer it is copied into.
+    struct Capture {
+        Connection *connection = nullptr;
+        Output *output = nullptr;
+        PixelCapture plan; // for a check, only its region counts
+        bool check = false;
+        bool yInverted = false;
+        std::unique_ptr<Buffer> buffer;
+        Owned<zwlr_screencopy_frame_v1, zwlr_screencopy_frame_v1_destroy> frame;
     };
 
     WlrScreen::Events events;
@@ -125,7 +139,7 @@ struct WlrScreen::Connection {
     Global<wl_seat> seat;
     Global<zwlr_layer_shell_v1> layerShell;
     Global<zwlr_screencopy_manager_v1> screencopy;
-    Global<zxdg_output_manager_v1> places;
+    Global<zxdg_output_manager_v1> xdgOutputManager;
     Owned<wl_pointer, wl_pointer_destroy> pointer;
     // Taken down before the compositor has answered everything (screen mode left at once), what is still
     // on its way is ours to free too.
@@ -136,13 +150,19 @@ struct WlrScreen::Connection {
     Owned<wl_surface, wl_surface_destroy> cursorSurface;
 
     Output *over = nullptr; // the output whose overlay has the pointer
-    double x = 0, y = 0; // on it, in its logical coordinates
+    wl_fixed_t x = 0, y = 0; // on it, in its logical coordinates
 
-    Owned<zwlr_screencopy_frame_v1, zwlr_screencopy_frame_v1_destroy> frame; // the one capture in flight
-    double frameX = 0, frameY = 0; // the point it was taken for
-    bool yInverted = false;
-    std::unique_ptr<Buffer> captured; // kept from one capture to the next while its size stays
+    // The one capture of the pixel under the pointer in flight: one for a place the pointer has left is
+    // taken back, so that a move is seen in the very next frame.
+    std::unique_ptr<Capture> sampling;
     std::int32_t sample = NoColor;
+    std::vector<std::unique_ptr<Buffer>> spare; // buffers of captures that are done, for the next ones
+    // Which way this compositor turns a region on an output turned sideways, found by comparing a check
+    // region with the whole output captured just before; until then such outputs are captured whole.
+    std::optional<RegionTurn> turn;
+    std::unique_ptr<Capture> checking;
+    std::unique_ptr<Capture> whole; // the latest whole capture, while the way is not known
+    QElapsedTimer sinceCheck;
 
     explicit Connection(WlrScreen::Events e);
     ~Connection();
@@ -152,7 +172,9 @@ struct WlrScreen::Connection {
     void flush();
     void cover(Output &output);
     void capture();
-    void read();
+    std::unique_ptr<Capture> ask(Output &output, const PixelCapture &plan, bool check);
+    void done(std::unique_ptr<Capture> finished);
+    void compare();
     Output *outputOf(const wl_surface *surface);
 
     // Listeners
@@ -166,7 +188,12 @@ struct WlrScreen::Connection {
     static void motion(void *data, wl_pointer *, std::uint32_t, wl_fixed_t x, wl_fixed_t y);
     static void button(
         void *data, wl_pointer *, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state);
+    static void geometry(void *data, wl_output *, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+        std::int32_t, const char *, const char *, std::int32_t transform);
+    static void mode(
+        void *data, wl_output *, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t);
     static void placed(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y);
+    static void sized(void *data, zxdg_output_v1 *, std::int32_t width, std::int32_t height);
     static void configured(void *data, zwlr_layer_surface_v1 *overlay, std::uint32_t serial,
         std::uint32_t width, std::uint32_t height);
     static void closed(void *data, zwlr_layer_surface_v1 *);
@@ -187,8 +214,10 @@ namespace {
     const wl_pointer_listener pointerListener
         = { WlrScreen::Connection::enter, WlrScreen::Connection::leave, WlrScreen::Connection::motion,
               WlrScreen::Connection::button, ignore, ignore, ignore, ignore, ignore, ignore };
+    const wl_output_listener outputListener
+        = { WlrScreen::Connection::geometry, WlrScreen::Connection::mode, ignore, ignore, ignore, ignore };
     const zxdg_output_v1_listener placeListener
-        = { WlrScreen::Connection::placed, ignore, ignore, ignore, ignore };
+        = { WlrScreen::Connection::placed, WlrScreen::Connection::sized, ignore, ignore, ignore };
     const zwlr_layer_surface_v1_listener overlayListener
         = { WlrScreen::Connection::configured, WlrScreen::Connection::closed };
     const zwlr_screencopy_frame_v1_listener frameListener
@@ -255,7 +284,9 @@ WlrScreen::Connection::~Connection()
 {
     notifier.reset();
     // What is ended on our side goes out with one last flush; the members end the rest, in order.
-    frame.reset();
+    sampling.reset();
+    checking.reset();
+    whole.reset();
     outputs.clear();
     cursorSurface.reset();
     if (display != nullptr)
@@ -300,13 +331,15 @@ void WlrScreen::Connection::global(
         c->screencopy
             = bind<zwlr_screencopy_manager_v1>(registry, name, zwlr_screencopy_manager_v1_interface);
     } else if (is == zxdg_output_manager_v1_interface.name) {
-        c->places = bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, 2);
+        c->xdgOutputManager
+            = bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, 2);
     } else if (is == wl_output_interface.name) {
         auto output = std::make_unique<Output>();
         output->connection = c;
         output->name = name;
         output->output.reset(
             static_cast<wl_output *>(wl_registry_bind(registry, name, &wl_output_interface, 1)));
+        wl_output_add_listener(output->output.get(), &outputListener, output.get());
         c->outputs.push_back(std::move(output));
         if (c->ready) // an output plugged in while picking gets its overlay at once
             c->cover(*c->outputs.back());
@@ -321,6 +354,10 @@ void WlrScreen::Connection::globalRemove(void *data, wl_registry *, std::uint32_
             continue;
         if (c->over == output->get())
             c->over = nullptr;
+        for (auto *capture : { &c->sampling, &c->checking, &c->whole }) {
+            if (*capture != nullptr && (*capture)->output == output->get())
+                capture->reset();
+        }
         c->outputs.erase(output);
         return;
     }
@@ -332,7 +369,7 @@ void WlrScreen::Connection::synced(void *data, wl_callback *, std::uint32_t)
     c->sync.reset();
     c->ready = true;
     if (c->compositor == nullptr || c->shm == nullptr || c->layerShell == nullptr || c->screencopy == nullptr
-        || c->places == nullptr) {
+        || c->xdgOutputManager == nullptr) {
         if (c->events.lost)
             c->events.lost();
         return;
@@ -343,7 +380,7 @@ void WlrScreen::Connection::synced(void *data, wl_callback *, std::uint32_t)
 
 void WlrScreen::Connection::cover(Output &output)
 {
-    output.place.reset(zxdg_output_manager_v1_get_xdg_output(places.get(), output.output.get()));
+    output.place.reset(zxdg_output_manager_v1_get_xdg_output(xdgOutputManager.get(), output.output.get()));
     zxdg_output_v1_add_listener(output.place.get(), &placeListener, &output);
     output.surface.reset(wl_compositor_create_surface(compositor.get()));
     // Over everything, on all four edges, moving nothing aside and taking no keyboard, so that Zumeko's
@@ -357,11 +394,35 @@ void WlrScreen::Connection::cover(Output &output)
     wl_surface_commit(output.surface.get());
 }
 
+// An output's shape, from which the physical pixel under the pointer is found.
+void WlrScreen::Connection::geometry(void *data, wl_output *, std::int32_t, std::int32_t, std::int32_t,
+    std::int32_t, std::int32_t, const char *, const char *, std::int32_t transform)
+{
+    static_cast<Output *>(data)->shape.transform = transform;
+}
+
+void WlrScreen::Connection::mode(
+    void *data, wl_output *, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t)
+{
+    if ((flags & WL_OUTPUT_MODE_CURRENT) == 0)
+        return;
+    auto *output = static_cast<Output *>(data);
+    output->shape.width = width;
+    output->shape.height = height;
+}
+
 void WlrScreen::Connection::placed(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y)
 {
     auto *output = static_cast<Output *>(data);
     output->x = x;
     output->y = y;
+}
+
+void WlrScreen::Connection::sized(void *data, zxdg_output_v1 *, std::int32_t width, std::int32_t height)
+{
+    auto *output = static_cast<Output *>(data);
+    output->shape.logicalWidth = width;
+    output->shape.logicalHeight = height;
 }
 
 void WlrScreen::Connection::configured(void *data, zwlr_layer_surface_v1 *overlay, std::uint32_t serial,
@@ -436,8 +497,8 @@ void WlrScreen::Connection::leave(void *data, wl_pointer *, std::uint32_t, wl_su
 void WlrScreen::Connection::motion(void *data, wl_pointer *, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
 {
     auto *c = static_cast<Connection *>(data);
-    c->x = wl_fixed_to_double(x);
-    c->y = wl_fixed_to_double(y);
+    c->x = x;
+    c->y = y;
     c->capture();
 }
 
@@ -459,69 +520,174 @@ WlrScreen::Connection::Output *WlrScreen::Connection::outputOf(const wl_surface 
     return nullptr;
 }
 
-// One capture at a time, of the one-unit square under the pointer; the next follows as soon as it is in,
-// so captures come as fast as the output shows frames, and a moved pointer is seen in the next one.
+namespace {
+
+    // The colour at a pixel of a capture, counted from the top of what it shows.
+    std::int32_t colourAt(const Buffer &buffer, int column, int row, bool yInverted)
+    {
+        if (buffer.data == MAP_FAILED || column < 0 || row < 0 || column >= buffer.width
+            || row >= buffer.height)
+            return NoColor;
+        const int line = yInverted ? buffer.height - 1 - row : row;
+        const std::size_t offset = std::size_t(line) * std::size_t(buffer.stride) + std::size_t(column) * 4;
+        if (offset + 4 > buffer.size)
+            return NoColor;
+        return ToScreenColor(
+            static_cast<const std::uint8_t *>(buffer.data) + offset, 4, ShmPixelFormat(buffer.format));
+    }
+
+} // namespace
+
+// The region around the pixel under the pointer, captured as soon as the pointer is on another pixel (a
+// capture for the one it left is taken back), and again at the tick's pace while it stays. Each capture
+// is answered on the output's next frame.
 void WlrScreen::Connection::capture()
 {
-    if (frame != nullptr || over == nullptr)
+    if (over == nullptr || OutputScale(over->shape) <= 0)
         return;
+    // Where the way regions are turned matters and is not known, or where regions fail, the whole output.
+    std::optional<RegionTurn> way = TurnMatters(over->shape) ? turn : RegionTurn::Back;
+    if (over->regionsFail)
+        way.reset();
+    const PixelCapture plan = CapturePixelUnder(over->shape, x, y, way);
+    if (sampling != nullptr && sampling->output == over && sampling->plan == plan)
+        return; // already asked for
     next.stop();
     sinceCapture.start();
-    frameX = x;
-    frameY = y;
-    frame.reset(zwlr_screencopy_manager_v1_capture_output_region(
-        screencopy.get(), 0, over->output.get(), int(std::floor(x)), int(std::floor(y)), 1, 1));
-    zwlr_screencopy_frame_v1_add_listener(frame.get(), &frameListener, this);
+    done(std::move(sampling));
+    sampling = ask(*over, plan, false);
+    // On an output turned sideways, which way the compositor turns regions is seen once: a quarter of the
+    // output, compared with the whole output captured just before.
+    if (!turn && TurnMatters(over->shape) && !over->regionsFail && whole != nullptr && whole->output == over
+        && checking == nullptr && (!sinceCheck.isValid() || sinceCheck.elapsed() >= CheckInterval)) {
+        sinceCheck.start();
+        const Box quarter { 0, 0, over->shape.logicalWidth / 2, over->shape.logicalHeight / 2 };
+        checking = ask(*over, { quarter, 0, 0, 0, 0 }, true);
+    }
     flush(); // from a timer, nothing else would send it
+}
+
+std::unique_ptr<WlrScreen::Connection::Capture> WlrScreen::Connection::ask(
+    Output &output, const PixelCapture &plan, bool check)
+{
+    auto capture = std::make_unique<Capture>();
+    capture->connection = this;
+    capture->output = &output;
+    capture->plan = plan;
+    capture->check = check;
+    const Box &r = plan.region;
+    capture->frame.reset(r.width == 0
+            ? zwlr_screencopy_manager_v1_capture_output(screencopy.get(), 0, output.output.get())
+            : zwlr_screencopy_manager_v1_capture_output_region(
+                screencopy.get(), 0, output.output.get(), r.x, r.y, r.width, r.height));
+    zwlr_screencopy_frame_v1_add_listener(capture->frame.get(), &frameListener, capture.get());
+    return capture;
+}
+
+// A capture that is over, or taken back: its buffer serves the next one.
+void WlrScreen::Connection::done(std::unique_ptr<Capture> finished)
+{
+    if (finished == nullptr)
+        return;
+    finished->frame.reset();
+    if (finished->buffer != nullptr && spare.size() < 4)
+        spare.push_back(std::move(finished->buffer));
 }
 
 void WlrScreen::Connection::frameBuffer(void *data, zwlr_screencopy_frame_v1 *frame, std::uint32_t format,
     std::uint32_t width, std::uint32_t height, std::uint32_t stride)
 {
-    auto *c = static_cast<Connection *>(data);
+    auto *capture = static_cast<Capture *>(data);
+    Connection *c = capture->connection;
     const int w = int(width), h = int(height), s = int(stride);
-    if (c->captured == nullptr || !c->captured->fits(w, h, s, format))
-        c->captured = std::make_unique<Buffer>(c->shm.get(), w, h, s, format);
-    if (c->captured->buffer != nullptr)
-        zwlr_screencopy_frame_v1_copy(frame, c->captured->buffer);
+    if (!capture->check && capture->plan.region.width != 0
+        && (w != capture->plan.bufferWidth || h != capture->plan.bufferHeight)) {
+        // This compositor places regions otherwise than wlroots: the whole output is read instead.
+        capture->output->regionsFail = true;
+        frameFailed(data, frame);
+        return;
+    }
+    const auto fits = std::find_if(c->spare.begin(), c->spare.end(),
+        [&](const std::unique_ptr<Buffer> &buffer) { return buffer->fits(w, h, s, format); });
+    if (fits != c->spare.end()) {
+        capture->buffer = std::move(*fits);
+        c->spare.erase(fits);
+    } else {
+        capture->buffer = std::make_unique<Buffer>(c->shm.get(), w, h, s, format);
+    }
+    if (capture->buffer->buffer != nullptr)
+        zwlr_screencopy_frame_v1_copy(frame, capture->buffer->buffer);
     else
         frameFailed(data, frame);
 }
 
 void WlrScreen::Connection::frameFlags(void *data, zwlr_screencopy_frame_v1 *, std::uint32_t flags)
 {
-    static_cast<Connection *>(data)->yInverted = (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
+    static_cast<Capture *>(data)->yInverted = (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
 }
 
 void WlrScreen::Connection::frameReady(
     void *data, zwlr_screencopy_frame_v1 *, std::uint32_t, std::uint32_t, std::uint32_t)
 {
-    auto *c = static_cast<Connection *>(data);
-    c->frame.reset();
-    c->read();
-    // A moved pointer is looked under at once; a still one at the tick's pace.
-    if (c->x != c->frameX || c->y != c->frameY || c->sinceCapture.elapsed() >= Pace)
-        c->capture();
-    else
-        c->next.start(int(Pace - c->sinceCapture.elapsed()));
+    auto *capture = static_cast<Capture *>(data);
+    Connection *c = capture->connection;
+    if (capture->check) {
+        c->compare();
+        c->done(std::move(c->checking));
+        return;
+    }
+    c->sample = colourAt(*capture->buffer, capture->plan.column, capture->plan.row, capture->yInverted);
+    std::unique_ptr<Capture> finished = std::move(c->sampling);
+    if (finished->plan.region.width == 0 && !c->turn && TurnMatters(finished->output->shape)) {
+        // Kept for the check that tells which way regions are turned.
+        finished->frame.reset();
+        std::swap(finished, c->whole);
+    }
+    c->done(std::move(finished));
+    // A moved pointer has been looked under already; a still one is, at the tick's pace.
+    c->next.start(int(std::max<qint64>(Pace - c->sinceCapture.elapsed(), 0)));
 }
 
 void WlrScreen::Connection::frameFailed(void *data, zwlr_screencopy_frame_v1 *)
 {
-    auto *c = static_cast<Connection *>(data);
-    c->frame.reset();
+    auto *capture = static_cast<Capture *>(data);
+    Connection *c = capture->connection;
+    if (capture->check) {
+        c->done(std::move(c->checking));
+        return;
+    }
+    c->done(std::move(c->sampling));
     c->next.start(RetryInterval);
 }
 
-// Only a capture copied into a buffer of ours is ever ready, and such a buffer is mapped.
-void WlrScreen::Connection::read()
+// The check region came back: the way of turning regions whose box of the whole output shows the same
+// pixels is this compositor's. A screen that looks the same both ways (one colour all over) tells nothing,
+// and the check is made again later.
+void WlrScreen::Connection::compare()
 {
-    const Buffer &buffer = *captured;
-    const BufferPixel at = PixelUnder(frameX, frameY, buffer.width, buffer.height, yInverted);
-    const std::size_t offset = std::size_t(at.row) * std::size_t(buffer.stride) + std::size_t(at.column) * 4;
-    if (offset + 4 <= buffer.size)
-        sample = ToScreenColor(
-            static_cast<const std::uint8_t *>(buffer.data) + offset, 4, ShmPixelFormat(buffer.format));
+    const Capture &check = *checking;
+    if (whole == nullptr || whole->output != check.output || whole->buffer == nullptr)
+        return;
+    const Buffer &region = *check.buffer, &all = *whole->buffer;
+    std::vector<RegionTurn> matching;
+    for (const RegionTurn way : { RegionTurn::Back, RegionTurn::Forward }) {
+        const Box box = CapturedBox(check.output->shape, check.plan.region, way);
+        if (box.width != region.width || box.height != region.height)
+            continue;
+        bool same = true;
+        for (int row = 0; same && row < box.height; ++row) {
+            for (int column = 0; same && column < box.width; ++column) {
+                same = colourAt(region, column, row, check.yInverted)
+                    == colourAt(all, box.x + column, box.y + row, whole->yInverted);
+            }
+        }
+        if (same)
+            matching.push_back(way);
+    }
+    if (matching.size() == 1) {
+        turn = matching.front();
+        done(std::move(whole));
+    }
 }
 
 WlrScreen::WlrScreen() = default;
@@ -549,7 +715,8 @@ std::optional<CursorPoint> WlrScreen::pointer() const
     if (m_connection == nullptr || m_connection->over == nullptr)
         return std::nullopt;
     const Connection &c = *m_connection;
-    return CursorPoint { c.over->x + int(std::floor(c.x)), c.over->y + int(std::floor(c.y)) };
+    return CursorPoint { c.over->x + int(std::floor(wl_fixed_to_double(c.x))),
+        c.over->y + int(std::floor(wl_fixed_to_double(c.y))) };
 }
 
 std::int32_t WlrScreen::sample() const

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace Module1 {
+
+// An output as a Wayland compositor describes it: its mode, in physical pixels as its buffer lies
+// (wl_output.mode); its size in the compositor's layout (xdg_output.logical_size), which is the mode turned
+// by the transform and divided by the scale, cut to whole units; and that transform (wl_output.geometry's,
+// one of the eight WL_OUTPUT_TRANSFORM values).
+struct OutputShape {
+    int width = 0, height = 0;
+    int logicalWidth = 0, logicalHeight = 0;
+    int transform = 0;
+};
+
+struct Box {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const Box &) const = default;
+};
+
+// How a compositor finds a screencopy region in the output's buffer. The region is in the layout's
+// orientation, so it must be turned back by the output's transform, which wlroots does since 0.16; wlroots
+// 0.15 (sway 1.7) turns it forward instead, which is the same but on outputs rotated by 90 or 270 degrees.
+enum class RegionTurn { Back, Forward };
+
+// The physical box of the output's buffer that a capture of `region` (in the output's logical
+// coordinates) copies, as wlroots computes it: turned, then each of place and size scaled and cut to whole
+// pixels.
+Box CapturedBox(const OutputShape &output, const Box &region, RegionTurn turn);
+
+// What to capture to read the physical pixel whose area holds the pointer's hot spot at (x, y), in the
+// output's logical coordinates in wl_fixed units (1/256): a region that surely holds that pixel, the
+// size of the buffer the capture comes in, and where the pixel lies in it (rows from the buffer's top
+// before any y_invert). An empty region stands for the whole output, which is asked for where no region
+// can reach the pixel (the last physical row or column of an output at a fractional scale), and where the
+// way the compositor turns regions is not known (`turn` empty).
+struct PixelCapture {
+    Box region;
+    int bufferWidth = 0, bufferHeight = 0;
+    int column = 0, row = 0;
+    bool operator==(const PixelCapture &) const = default;
+};
+PixelCapture CapturePixelUnder(
+    const OutputShape &output, std::int32_t x, std::int32_t y, std::optional<RegionTurn> turn);
+
+// True when the two ways of turning a region differ on this output.
+bool TurnMatters(const OutputShape &output);
+
+// The output's scale, as its compositor holds it (a float): the simplest fraction that gives the logical
+// size from the mode, which is the scale a user sets (1.25, 1.5, 2). 0 for a shape that is not known yet.
+float OutputScale(const OutputShape &output);
+
+} // namespace Module1
