@@ -17,6 +17,15 @@
 //                                   names its request object its own way, "+R,G,B" a second later),
 //                                   "cancel", "refuse" (response 2) or "error" (an error reply); it says
 //                                   "ready", then "pick N" for each call and "answered N" for each answer
+//   e2etool desktop FOLDER          the compositor's own input and screen on GNOME or KWin: what reaches the
+//                                   compositor itself (its colour picker) and what it shows. It says
+//                                   "ready", then reads lines "move X Y", "click BUTTON" (1 to 3),
+//                                   "key CODE" (evdev), "pixel X Y", "differ X Y W H RRGGBB" (how many
+//                                   pixels of the area are not that colour) and "shot FILE", and answers
+//                                   each with a line: "ok", RRGGBB, the number, or "error WHY". The
+//                                   compositor writes its pictures into FOLDER
+//   e2etool paste                   a native Wayland window that, once it has the keyboard focus, prints
+//                                   the clipboard's text and ends; status 1 when the clipboard is empty
 #include "atom_x11.h"
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
@@ -24,9 +33,13 @@
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
 #include <QDBusVirtualObject>
+#include <QEventLoop>
+#include <QImage>
 #include <QTimer>
 
 #include <wayland-client.h>
@@ -34,15 +47,23 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <map>
+#include <memory>
+#include <string>
 #include <string_view>
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "fake-input-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
 #define namespace layer_namespace // the generated C names an argument so
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #undef namespace
@@ -169,13 +190,18 @@ struct Wayland {
         static const wl_registry_listener listener = {
             [](void *data, wl_registry *registry, std::uint32_t name, const char *interface,
                 std::uint32_t version) {
-                for (const wl_interface *type :
-                    { &wl_compositor_interface, &wl_shm_interface, &wl_seat_interface,
-                        &zwlr_layer_shell_v1_interface, &zwlr_virtual_pointer_manager_v1_interface }) {
-                    // The compositor from version 3 on, for buffers of a scale of their own.
+                for (const wl_interface *type : { &wl_compositor_interface, &wl_shm_interface,
+                         &wl_seat_interface, &zwlr_layer_shell_v1_interface,
+                         &zwlr_virtual_pointer_manager_v1_interface, &xdg_wm_base_interface,
+                         &wl_data_device_manager_interface, &org_kde_kwin_fake_input_interface }) {
+                    // The compositor from version 3 on, for buffers of a scale of their own; KWin's fake
+                    // input from 4 on, for keys.
                     if (std::string_view(interface) == type->name)
-                        static_cast<Wayland *>(data)->globals[type->name] = wl_registry_bind(registry, name,
-                            type, type == &wl_compositor_interface ? std::min(version, 3u) : 1);
+                        static_cast<Wayland *>(data)->globals[type->name]
+                            = wl_registry_bind(registry, name, type,
+                                type == &wl_compositor_interface                 ? std::min(version, 3u)
+                                    : type == &org_kde_kwin_fake_input_interface ? std::min(version, 4u)
+                                                                                 : 1);
                 }
             },
             ignore,
@@ -193,27 +219,10 @@ struct Wayland {
     }
 };
 
-// On the top layer, below Zumeko's overlays, at an exact place of the output the compositor gives it. At a
-// scale of 2 each of its pixels is four, each quarter in a colour of its own: RRGGBB at the top left, its
-// red, green or blue inverted at the top right, bottom left and bottom right.
-int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb, int scale)
+// On the top layer, below Zumeko's overlays, at an exact place of the output the compositor gives it.
+void placeOnLayer(
+    Wayland &w, zwlr_layer_shell_v1 *layers, wl_surface *surface, int width, int height, int x, int y)
 {
-    const int stride = 4 * width * scale, size = stride * height * scale;
-    const int fd = memfd_create("e2etool", MFD_CLOEXEC);
-    auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
-    auto *seat = w.get<wl_seat>(wl_seat_interface);
-    if (layers == nullptr || seat == nullptr || fd < 0 || ftruncate(fd, size) != 0)
-        return 1;
-    auto *pixels
-        = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_WRITE, MAP_SHARED, fd, 0));
-    for (int i = 0; i < size / 4; ++i) {
-        const int quarter = scale == 1 ? 0 : (i / (width * scale)) % 2 * 2 + i % 2;
-        pixels[i] = 0xFF000000 | (rgb ^ (quarter == 0 ? 0 : 0xFF000000u >> (8 * quarter)));
-    }
-    wl_shm_pool *pool = wl_shm_create_pool(w.get<wl_shm>(wl_shm_interface), fd, size);
-    wl_buffer *buffer
-        = wl_shm_pool_create_buffer(pool, 0, width * scale, height * scale, stride, WL_SHM_FORMAT_XRGB8888);
-    wl_surface *surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
     zwlr_layer_surface_v1 *layer = zwlr_layer_shell_v1_get_layer_surface(
         layers, surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, "e2etool");
     zwlr_layer_surface_v1_set_anchor(
@@ -229,9 +238,91 @@ int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb, 
     zwlr_layer_surface_v1_add_listener(layer, &configured, nullptr);
     wl_surface_commit(surface);
     wl_display_roundtrip(w.display);
+}
+
+// A window of xdg-shell, for a compositor without the layer shell (GNOME), which places it itself; once
+// configured it has the size the compositor gave it, or the one asked for.
+struct Toplevel {
+    wl_surface *surface = nullptr;
+    int width = 0, height = 0;
+    bool configured = false;
+};
+bool showToplevel(Wayland &w, Toplevel &t, bool maximized)
+{
+    auto *shell = w.get<xdg_wm_base>(xdg_wm_base_interface);
+    if (shell == nullptr)
+        return false;
+    static const xdg_wm_base_listener alive
+        = { [](void *, xdg_wm_base *b, std::uint32_t serial) { xdg_wm_base_pong(b, serial); } };
+    xdg_wm_base_add_listener(shell, &alive, nullptr);
+    t.surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
+    xdg_surface *surface = xdg_wm_base_get_xdg_surface(shell, t.surface);
+    xdg_toplevel *toplevel = xdg_surface_get_toplevel(surface);
+    static const xdg_surface_listener configured = {
+        [](void *data, xdg_surface *s, std::uint32_t serial) {
+            xdg_surface_ack_configure(s, serial);
+            static_cast<Toplevel *>(data)->configured = true;
+        },
+    };
+    static const xdg_toplevel_listener sized
+        = { [](void *data, xdg_toplevel *, std::int32_t width, std::int32_t height, wl_array *) {
+               if (width > 0 && height > 0) {
+                   static_cast<Toplevel *>(data)->width = width;
+                   static_cast<Toplevel *>(data)->height = height;
+               }
+           },
+              ignore, ignore, ignore };
+    xdg_surface_add_listener(surface, &configured, &t);
+    xdg_toplevel_add_listener(toplevel, &sized, &t);
+    xdg_toplevel_set_title(toplevel, "e2etool");
+    if (maximized)
+        xdg_toplevel_set_maximized(toplevel);
+    wl_surface_commit(t.surface);
+    while (!t.configured && wl_display_dispatch(w.display) >= 0) { }
+    return t.configured;
+}
+
+// A buffer of one colour; at a scale of 2 each of its pixels is four, each quarter in a colour of its own:
+// RRGGBB at the top left, its red, green or blue inverted at the top right, bottom left and bottom right.
+wl_buffer *fill(Wayland &w, int width, int height, unsigned rgb, int scale)
+{
+    const int stride = 4 * width * scale, size = stride * height * scale;
+    const int fd = memfd_create("e2etool", MFD_CLOEXEC);
+    if (fd < 0 || ftruncate(fd, size) != 0)
+        return nullptr;
+    auto *pixels
+        = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_WRITE, MAP_SHARED, fd, 0));
+    for (int i = 0; i < size / 4; ++i) {
+        const int quarter = scale == 1 ? 0 : (i / (width * scale)) % 2 * 2 + i % 2;
+        pixels[i] = 0xFF000000 | (rgb ^ (quarter == 0 ? 0 : 0xFF000000u >> (8 * quarter)));
+    }
+    wl_shm_pool *pool = wl_shm_create_pool(w.get<wl_shm>(wl_shm_interface), fd, size);
+    return wl_shm_pool_create_buffer(pool, 0, width * scale, height * scale, stride, WL_SHM_FORMAT_XRGB8888);
+}
+
+// Another application's window: on the layer shell where there is one, else a maximized toplevel, which is
+// under every point outside the other windows and the compositor's own bars.
+int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb, int scale)
+{
+    auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
+    auto *seat = w.get<wl_seat>(wl_seat_interface);
+    Toplevel t { nullptr, width, height, false };
+    if (seat == nullptr || (layers == nullptr && !showToplevel(w, t, true)))
+        return 1;
+    wl_buffer *buffer
+        = layers != nullptr ? fill(w, width, height, rgb, scale) : fill(w, t.width, t.height, rgb, 1);
+    if (buffer == nullptr)
+        return 1;
+    wl_surface *surface = t.surface;
+    if (layers != nullptr) {
+        surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
+        placeOnLayer(w, layers, surface, width, height, x, y);
+    } else {
+        scale = 1;
+    }
     wl_surface_attach(surface, buffer, 0, 0);
     wl_surface_set_buffer_scale(surface, scale);
-    wl_surface_damage(surface, 0, 0, width, height);
+    wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
     // Shown once the compositor asks for the frame after this one.
     static const wl_callback_listener shown
         = { [](void *, wl_callback *, std::uint32_t) { say("ready\n"); } };
@@ -244,6 +335,64 @@ int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb, 
         ignore, ignore, ignore, ignore, ignore, ignore };
     wl_pointer_add_listener(wl_seat_get_pointer(seat), &presses, nullptr);
     return w.serve();
+}
+
+// Where the compositor offers no data control (GNOME) only a window with the keyboard focus is offered the
+// clipboard, as a program the user pastes into is.
+int paste(Wayland &w)
+{
+    struct Clipboard {
+        wl_data_offer *offer = nullptr;
+        std::string type;
+        bool focused = false;
+    } clipboard;
+    auto *devices = w.get<wl_data_device_manager>(wl_data_device_manager_interface);
+    auto *seat = w.get<wl_seat>(wl_seat_interface);
+    if (devices == nullptr || seat == nullptr)
+        return 2;
+    static const wl_data_offer_listener types
+        = { [](void *data, wl_data_offer *, const char *type) {
+               auto *c = static_cast<Clipboard *>(data);
+               // The first text type the compositor names that says its encoding, else plain text.
+               if (std::string_view(type) == "text/plain;charset=utf-8"
+                   || (c->type.empty() && std::string_view(type) == "text/plain"))
+                   c->type = type;
+           },
+              ignore, ignore };
+    static const wl_data_device_listener offers = { [](void *data, wl_data_device *, wl_data_offer *offer) {
+                                                       static_cast<Clipboard *>(data)->type.clear();
+                                                       wl_data_offer_add_listener(offer, &types, data);
+                                                   },
+        ignore, ignore, ignore, ignore,
+        [](void *data, wl_data_device *, wl_data_offer *offer) {
+            static_cast<Clipboard *>(data)->offer = offer;
+        } };
+    wl_data_device_add_listener(wl_data_device_manager_get_data_device(devices, seat), &offers, &clipboard);
+    static const wl_keyboard_listener keys
+        = { [](void *, wl_keyboard *, std::uint32_t, std::int32_t fd, std::uint32_t) { ::close(fd); },
+              [](void *data, wl_keyboard *, std::uint32_t, wl_surface *, wl_array *) {
+                  static_cast<Clipboard *>(data)->focused = true;
+              },
+              ignore, ignore, ignore, ignore };
+    wl_keyboard_add_listener(wl_seat_get_keyboard(seat), &keys, &clipboard);
+    Toplevel t { nullptr, 16, 16, false };
+    wl_buffer *buffer = nullptr;
+    if (!showToplevel(w, t, false) || (buffer = fill(w, t.width, t.height, 0xFFFFFF, 1)) == nullptr)
+        return 2;
+    wl_surface_attach(t.surface, buffer, 0, 0);
+    wl_surface_commit(t.surface);
+    while (!clipboard.focused && wl_display_dispatch(w.display) >= 0) { }
+    wl_display_roundtrip(w.display); // the selection comes with the focus
+    int pipe[2];
+    if (clipboard.offer == nullptr || clipboard.type.empty() || ::pipe2(pipe, O_CLOEXEC) != 0)
+        return 1;
+    wl_data_offer_receive(clipboard.offer, clipboard.type.c_str(), pipe[1]);
+    ::close(pipe[1]);
+    wl_display_flush(w.display);
+    char text[4096];
+    for (ssize_t n; (n = read(pipe[0], text, sizeof text)) > 0;)
+        std::fwrite(text, 1, std::size_t(n), stdout);
+    return 0;
 }
 
 class Portal final : public QDBusVirtualObject {
@@ -306,6 +455,249 @@ int portal(int argc, char *argv[])
     return app.exec();
 }
 
+// The compositor's own input and screen, for what must reach the compositor itself (its colour picker) and
+// what it shows; buttons and keys are evdev codes.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    virtual QString start() = 0;
+    // Each answers an error, or nothing.
+    virtual QString move(int x, int y) = 0;
+    virtual QString button(int code, bool pressed) = 0;
+    virtual QString key(int code, bool pressed) = 0;
+    // The area as the compositor shows it, without the cursor (all of it for a width of 0); null when it
+    // cannot be had.
+    virtual QImage capture(int x, int y, int width, int height) = 0;
+
+    QString run(const QStringList &words)
+    {
+        const auto number = [&words](int i) { return words.value(i).toInt(); };
+        const QString command = words.value(0);
+        QString error;
+        if (command == u"move"_s) {
+            error = move(number(1), number(2));
+        } else if (command == u"click"_s || command == u"key"_s) {
+            // The evdev codes of the left, middle and right buttons.
+            const int code = command == u"key"_s
+                ? number(1)
+                : std::array { 0x110, 0x112, 0x111 }.at(std::size_t(std::clamp(number(1), 1, 3) - 1));
+            for (bool pressed : { true, false })
+                if (error.isEmpty())
+                    error = command == u"key"_s ? key(code, pressed) : button(code, pressed);
+        } else if (command == u"pixel"_s || command == u"differ"_s || command == u"shot"_s) {
+            const bool pixel = command == u"pixel"_s, shot = command == u"shot"_s;
+            const QImage area = shot
+                ? capture(0, 0, 0, 0)
+                : capture(number(1), number(2), pixel ? 1 : number(3), pixel ? 1 : number(4));
+            if (area.isNull())
+                return u"error the screen cannot be read"_s;
+            if (shot)
+                return area.save(words.value(1)) ? u"ok"_s : u"error cannot write "_s + words.value(1);
+            if (pixel)
+                return u"%1"_s.arg(qulonglong(area.pixel(0, 0) & 0xFFFFFF), 6, 16, QChar(u'0')).toUpper();
+            int differing = 0;
+            for (int y = 0; y < area.height(); ++y)
+                for (int x = 0; x < area.width(); ++x)
+                    differing += (area.pixel(x, y) & 0xFFFFFF) != words.value(5).toUInt(nullptr, 16);
+            return QString::number(differing);
+        } else {
+            return u"error no such command"_s;
+        }
+        return error.isEmpty() ? u"ok"_s : u"error "_s + error;
+    }
+
+protected:
+    static QString failure(const QDBusMessage &reply)
+    {
+        return reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage() : QString();
+    }
+    QDBusConnection m_bus = QDBusConnection::sessionBus();
+};
+
+// GNOME: mutter's remote desktop, joined to a recording of the monitor (the pointer moves in the stream's
+// coordinates), and gnome-shell's screenshots, which it gives to a few names only and writes to a file.
+class GnomeDesktop final : public Desktop {
+public:
+    explicit GnomeDesktop(QString folder)
+        : m_folder(std::move(folder))
+    {
+    }
+    QString start() override
+    {
+        if (!m_bus.registerService(u"org.gnome.Screenshot"_s))
+            return u"cannot own org.gnome.Screenshot"_s;
+        QDBusMessage reply
+            = call(u"RemoteDesktop"_s, u"/org/gnome/Mutter/RemoteDesktop"_s, u""_s, u"CreateSession"_s);
+        m_session = path(reply);
+        reply = call(u"RemoteDesktop"_s, m_session, u"org.freedesktop.DBus.Properties"_s, u"Get"_s,
+            { u"org.gnome.Mutter.RemoteDesktop.Session"_s, u"SessionId"_s });
+        const QString id = reply.arguments().value(0).value<QDBusVariant>().variant().toString();
+        reply = call(u"ScreenCast"_s, u"/org/gnome/Mutter/ScreenCast"_s, u""_s, u"CreateSession"_s,
+            { QVariantMap { { u"remote-desktop-session-id"_s, id } } });
+        reply = call(
+            u"ScreenCast"_s, path(reply), u".Session"_s, u"RecordMonitor"_s, { u""_s, QVariantMap {} });
+        m_stream = path(reply);
+        // Input sent before the stream runs is lost.
+        QEventLoop running;
+        m_bus.connect(u"org.gnome.Mutter.ScreenCast"_s, m_stream, u"org.gnome.Mutter.ScreenCast.Stream"_s,
+            u"PipeWireStreamAdded"_s, &running, SLOT(quit()));
+        reply = call(u"RemoteDesktop"_s, m_session, u".Session"_s, u"Start"_s);
+        if (reply.type() == QDBusMessage::ErrorMessage)
+            return reply.errorMessage();
+        QTimer::singleShot(10000, &running, &QEventLoop::quit);
+        running.exec();
+        // The seat has a keyboard from the first key on; the desktop's picker wants one when it opens.
+        QString error = key(42, true);
+        return error.isEmpty() ? key(42, false) : error;
+    }
+    QString move(int x, int y) override
+    {
+        return failure(call(u"RemoteDesktop"_s, m_session, u".Session"_s, u"NotifyPointerMotionAbsolute"_s,
+            { m_stream, double(x), double(y) }));
+    }
+    QString button(int code, bool pressed) override
+    {
+        return failure(
+            call(u"RemoteDesktop"_s, m_session, u".Session"_s, u"NotifyPointerButton"_s, { code, pressed }));
+    }
+    QString key(int code, bool pressed) override
+    {
+        return failure(call(u"RemoteDesktop"_s, m_session, u".Session"_s, u"NotifyKeyboardKeycode"_s,
+            { uint(code), pressed }));
+    }
+    QImage capture(int x, int y, int width, int height) override
+    {
+        const QString file = m_folder + u"/area.png"_s;
+        const QDBusMessage reply = width == 0 ? call(u"Screenshot"_s, u"/org/gnome/Shell/Screenshot"_s, u""_s,
+                                       u"Screenshot"_s, { false, false, file })
+                                              : call(u"Screenshot"_s, u"/org/gnome/Shell/Screenshot"_s, u""_s,
+                                                  u"ScreenshotArea"_s, { x, y, width, height, false, file });
+        return reply.type() == QDBusMessage::ErrorMessage
+            ? QImage()
+            : QImage(file).convertToFormat(QImage::Format_RGB32);
+    }
+
+private:
+    // SERVICE is Mutter's RemoteDesktop or ScreenCast, or the Shell's Screenshot; an interface that starts
+    // with a dot is one of the service's own.
+    QDBusMessage call(const QString &service, const QString &path, QString interface, const QString &method,
+        const QVariantList &arguments = {})
+    {
+        const QString name
+            = (service == u"Screenshot"_s ? u"org.gnome.Shell."_s : u"org.gnome.Mutter."_s) + service;
+        if (interface.isEmpty() || interface.startsWith(u'.'))
+            interface.prepend(name);
+        QDBusMessage message = QDBusMessage::createMethodCall(name, path, interface, method);
+        message.setArguments(arguments);
+        return m_bus.call(message, QDBus::Block, 10000);
+    }
+    static QString path(const QDBusMessage &reply)
+    {
+        return reply.arguments().value(0).value<QDBusObjectPath>().path();
+    }
+
+    QString m_folder, m_session, m_stream;
+};
+
+// KWin: its fake input protocol, which its own test switch lets any client use (see start_kwin), and its
+// screenshots, which it writes to a pipe as the raw lines of a QImage.
+class KWinDesktop final : public Desktop {
+public:
+    explicit KWinDesktop(Wayland &wayland)
+        : m_wayland(wayland)
+    {
+    }
+    QString start() override
+    {
+        if (m_wayland.display == nullptr)
+            return u"no Wayland compositor"_s;
+        m_input = m_wayland.get<org_kde_kwin_fake_input>(org_kde_kwin_fake_input_interface);
+        if (m_input == nullptr)
+            return u"the compositor offers no fake input"_s;
+        org_kde_kwin_fake_input_authenticate(m_input, "e2etool", "the end-to-end driver");
+        return sync();
+    }
+    QString move(int x, int y) override
+    {
+        org_kde_kwin_fake_input_pointer_motion_absolute(m_input, wl_fixed_from_int(x), wl_fixed_from_int(y));
+        return sync();
+    }
+    QString button(int code, bool pressed) override
+    {
+        org_kde_kwin_fake_input_button(m_input, std::uint32_t(code), pressed ? 1 : 0);
+        return sync();
+    }
+    QString key(int code, bool pressed) override
+    {
+        org_kde_kwin_fake_input_keyboard_key(m_input, std::uint32_t(code), pressed ? 1 : 0);
+        return sync();
+    }
+    QImage capture(int x, int y, int width, int height) override
+    {
+        int pipe[2];
+        if (::pipe2(pipe, O_CLOEXEC) != 0)
+            return {};
+        QDBusMessage call = QDBusMessage::createMethodCall(u"org.kde.KWin"_s, u"/org/kde/KWin/ScreenShot2"_s,
+            u"org.kde.KWin.ScreenShot2"_s, width == 0 ? u"CaptureWorkspace"_s : u"CaptureArea"_s);
+        const QVariantMap options { { u"include-cursor"_s, false }, { u"native-resolution"_s, true } };
+        {
+            // Our copy of the pipe's end is gone before we read, so that KWin's closing it ends the data.
+            const QDBusUnixFileDescriptor sink(pipe[1]);
+            ::close(pipe[1]);
+            if (width == 0)
+                call << options << QVariant::fromValue(sink);
+            else
+                call << x << y << uint(width) << uint(height) << options << QVariant::fromValue(sink);
+            call = m_bus.call(call, QDBus::Block, 10000);
+        }
+        QByteArray data;
+        char chunk[65536];
+        for (ssize_t n; (n = read(pipe[0], chunk, sizeof chunk)) > 0;)
+            data.append(chunk, n);
+        ::close(pipe[0]);
+        const QVariantMap results = qdbus_cast<QVariantMap>(call.arguments().value(0));
+        const int w = results.value(u"width"_s).toInt(), h = results.value(u"height"_s).toInt(),
+                  stride = results.value(u"stride"_s).toInt();
+        if (call.type() == QDBusMessage::ErrorMessage || w <= 0 || h <= 0
+            || data.size() < qsizetype(stride) * h)
+            return {};
+        return QImage(reinterpret_cast<const uchar *>(data.constData()), w, h, stride,
+            QImage::Format(results.value(u"format"_s).toInt()))
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+private:
+    QString sync()
+    {
+        return wl_display_roundtrip(m_wayland.display) < 0 ? u"the compositor went away"_s : QString();
+    }
+
+    Wayland &m_wayland;
+    org_kde_kwin_fake_input *m_input = nullptr;
+};
+
+int desktop(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    std::unique_ptr<Desktop> desktop;
+    // The connection lives as long as the program, as the leak checker sees.
+    static Wayland wayland;
+    if (QDBusConnection::sessionBus().interface()->isServiceRegistered(u"org.kde.KWin"_s))
+        desktop = std::make_unique<KWinDesktop>(wayland);
+    else
+        desktop = std::make_unique<GnomeDesktop>(app.arguments().value(2));
+    const QString why = desktop->start();
+    if (!why.isEmpty()) {
+        std::fprintf(stderr, "e2etool desktop: %s\n", qPrintable(why));
+        return 1;
+    }
+    say("ready\n");
+    // One command a line, each answered before the next is read, so that the driver knows it was done.
+    for (std::string line; std::getline(std::cin, line);)
+        say("%s\n", qPrintable(desktop->run(QString::fromStdString(line).split(u' ', Qt::SkipEmptyParts))));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -327,6 +719,8 @@ int main(int argc, char *argv[])
     }
     if (command == "portal")
         return portal(argc, argv);
+    if (command == "desktop")
+        return desktop(argc, argv);
     if (command == "compositor") {
         wl_display *display = wl_display_create();
         const char *socket = wl_display_add_socket_auto(display);
@@ -338,6 +732,10 @@ int main(int argc, char *argv[])
     }
     int width = 0, height = 0, x = 0, y = 0;
     unsigned rgb = 0;
+    if (command == "paste") {
+        static Wayland connection; // as long as the program, as the leak checker sees
+        return paste(connection);
+    }
     if (command == "pointer" || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
         Wayland w;
         auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
@@ -368,8 +766,8 @@ int main(int argc, char *argv[])
         status = manager(c);
     if (status == 2)
         std::fprintf(stderr,
-            "usage: e2etool points | close ID | window WxH+X+Y RRGGBB | grab SECONDS | manager | pointer | "
-            "compositor | portal ANSWER...\n");
+            "usage: e2etool points | close ID | window WxH+X+Y RRGGBB | "
+            "grab SECONDS | manager | pointer | compositor | portal ANSWER... | desktop FOLDER | paste\n");
     xcb_disconnect(c);
     return status;
 }
