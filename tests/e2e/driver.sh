@@ -20,6 +20,7 @@ declare -A SCENARIOS=(
     [sway]="start copy pick grab help about clipboard-kept"
     [sway-outputs]="pick" # a second output, at scale 2, holds the other window
     [portal]="portal-pick portal-refused"
+    [gnome]="start copy second-copy portal-pick help about clipboard-kept" # GNOME Shell, headless
     [installed]="start copy help clipboard-kept" # the Debian package, started as its menu entry starts it
 )
 [ -n "${SCENARIOS[$ENVIRONMENT]:-}" ] || { echo "driver: no environment '$ENVIRONMENT'" >&2; exit 2; }
@@ -61,6 +62,7 @@ pointer_shape() { true; } # the X server leaves its cursor out of what it shows
 # another_copies TEXT: another program of the desktop's own kind copies TEXT.
 another_copies() { echo -n "$1" | xclip -selection clipboard -i; }
 DATA_CONTROL="" # the compositor lets native Wayland programs such as wl-paste read the clipboard
+NATIVE_PASTE="" # wayland_clipboard_is reads the clipboard as a native Wayland program pastes it
 steal_pointer()
 {
     if [ "$ENVIRONMENT" = openbox ]; then
@@ -119,7 +121,48 @@ sway_up()
     fi
 }
 
+# A desktop's own compositor and picker: input that the compositor itself must see (its picker's click,
+# Escape) through its own input path, and the screen through its own screenshots; xdotool's keys still reach
+# Zumeko's X window through XWayland.
+desktop_up()
+{
+    start_gnome 1280x1024
+    point() { desktop move "$1" "$2"; }
+    press() { desktop click "${1:-1}"; }
+    pixel_at() { desktop pixel "$1" "$2" && echo "$DESKTOP_SAID"; }
+    reference() { echo "$1"; }
+    # The other window is maximized: it is under every point outside Zumeko's windows and the top bar.
+    # A native program is offered the clipboard when it has the keyboard focus, which its window takes.
+    NATIVE_PASTE=1
+    wayland_clipboard_is()
+    {
+        CLIPBOARD_SEEN="$(timeout 5 "$E2E_TOOL" paste 2>/dev/null || true; printf x)"
+        CLIPBOARD_SEEN="${CLIPBOARD_SEEN%x}"
+        [ "$CLIPBOARD_SEEN" = "$1" ]
+    }
+    picker_start() { other_window "$GREENISH"; }
+    # GNOME's picker shows the colour under the pointer in a round swatch beside it, on every move.
+    picker_open()
+    {
+        point "${OTHER_POINT[0]}" $((OTHER_POINT[1] + RANDOM % 2))
+        desktop differ "${OTHER_POINT[@]}" 24 24 "$GREENISH"
+        ((DESKTOP_SAID > 0))
+    }
+    picker_answer()
+    {
+        poll_until picker_open || fail "pick $1: the desktop's picker did not open"
+        if [ "$2" = cancel ]; then
+            desktop key 1 # Escape
+        else
+            PICKED="$(pixel_at "$2" "$3")" PICKED_AS="a pick at $2, $3"
+            point "$2" "$3"
+            press
+        fi
+    }
+}
+
 case "$ENVIRONMENT" in
+gnome) desktop_up ;;
 wine)
     E2E_TIMEOUT=30
     x11_up
@@ -192,8 +235,11 @@ centred()
     extents="$(xprop -id "$WIN" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ,)"
     [ -z "$extents" ] || read -r left right top bottom <<<"$extents"
     [ "$ENVIRONMENT" = openbox ] && [ "$top" = 0 ] && return 1 # not framed yet
+    # In the work area, which a desktop's bars leave.
+    local sx=0 sy=0 sw sh
     read -r sw sh < <(xdotool getdisplaygeometry)
-    local dx=$((2 * (WIN_X - left) + WIN_WIDTH + left + right - sw)) dy=$((2 * (WIN_Y - top) + WIN_HEIGHT + top + bottom - sh))
+    read -r sx sy sw sh < <(xprop -root _NET_WORKAREA | awk -F '[=,]' 'NF >= 5 { print $2, $3, $4, $5; exit } END { if (NR == 0 || NF < 5) print "'"$sx $sy $sw $sh"'" }')
+    local dx=$((2 * (WIN_X - left - sx) + WIN_WIDTH + left + right - sw)) dy=$((2 * (WIN_Y - top - sy) + WIN_HEIGHT + top + bottom - sh))
     ((dx * dx <= 16 && dy * dy <= 16))
 }
 # The clipboard as a native Wayland program pastes it, exactly (see clipboard_is).
@@ -239,6 +285,7 @@ scenario_copy()
     no_others || fail "a click on a scroll bar opened a window"
     click_client "${COPY[@]}"
     expect_clipboard "#FE0000" "End on the focused red bar, the other buttons on its arrow, a left click there, then Copy"
+    [ -z "$NATIVE_PASTE" ] || poll_until wayland_clipboard_is "#FE0000" || fail "after Copy, a native Wayland program pastes ${CLIPBOARD_SEEN@Q}"
     click_client "${FONT_TAG[@]}"
     click_client "${COPY[@]}"
     expect_clipboard '<font color="#FE0000">' "the font tag ticked, then Copy"
@@ -411,6 +458,7 @@ scenario_clipboard-kept()
     click_client "${COPY[@]}"
     quit
     [ "$(helpers | wc -l)" = 1 ] || fail "not one helper keeps the clipboard: $(helpers)"
+    [ -z "$NATIVE_PASTE" ] || poll_until wayland_clipboard_is "#000000" || fail "after Zumeko ended, a native Wayland program pastes ${CLIPBOARD_SEEN@Q}"
     if [ -n "$DATA_CONTROL" ]; then
         poll_until wayland_clipboard_is "#000000" || fail "after Zumeko ended, a native Wayland program pastes ${CLIPBOARD_SEEN@Q}"
         local types
@@ -460,28 +508,50 @@ scenario_display-lost()
     pass "display-lost: without a display Zumeko says so and ends with 1; when it goes away, with 3, and the helper ends"
 }
 
-# The desktop's own picker, through the portal: a pick given up before it answers, a pick, a cancel that
-# leaves the colour, a pick again.
-scenario_portal-pick()
+# The desktop's picker: the fake portal, whose answers are set as it starts, or a real desktop's own.
+# picker_answer N X Y|cancel: the Nth pick is answered, by a pick at X, Y (which the fake portal knows
+# already) or a cancel; PICKED is the colour a pick gives, PICKED_AS how.
+picker_start()
 {
     spawn other "$E2E_TOOL" portal +1,0,0 1,0.5,0.25 cancel ~0,0,1
     poll_until other_said ready || fail "the fake portal did not start"
+}
+picker_answer()
+{
+    poll_until other_said "^answered $1" || fail "the fake portal did not answer pick $1"
+    case $1 in
+    2) PICKED=FF8040 PICKED_AS="the desktop's picker answered 1, 0.5, 0.25" ;;
+    4) PICKED=0000FF PICKED_AS="a portal that names its request its own way" ;;
+    esac
+}
+
+# The desktop's own picker, through the portal: a pick given up before it answers, a pick, a cancel that
+# leaves the colour, a pick again (on a real desktop, of a point of Zumeko's own window).
+scenario_portal-pick()
+{
+    picker_start
     launch
     click_client "${OPTION2[@]}"
     xdotool key Up # the scroll bars again, before the desktop's picker has answered
-    poll_until other_said '^answered 1' || fail "the fake portal did not answer"
+    picker_answer 1 "${OTHER_POINT[@]}"
     sleep 0.3
     swatch_shows 000000 || fail "a pick answered after screen mode was left changed the swatch to #$SWATCH_SEEN"
     click_client "${OPTION2[@]}"
-    expect_swatch FF8040 "the desktop's picker answered 1, 0.5, 0.25"
+    picker_answer 2 "${OTHER_POINT[@]}"
+    expect_swatch "$PICKED" "$PICKED_AS"
     click_client "${COPY[@]}"
-    expect_clipboard "#FF8040" "Copy after the desktop's pick"
+    expect_clipboard "#$PICKED" "Copy after the desktop's pick"
+    local first="$PICKED"
     click_client "${OPTION2[@]}"
-    poll_until other_said '^answered 3' || fail "choosing screen mode again did not pick again"
+    picker_answer 3 cancel
     sleep 0.3
-    swatch_shows FF8040 || fail "a cancelled pick changed the swatch to #$SWATCH_SEEN"
+    swatch_shows "$first" || fail "a cancelled pick changed the swatch to #$SWATCH_SEEN"
+    client_point 4 4
+    local own=("$CLIENT_X" "$CLIENT_Y")
     click_client "${OPTION2[@]}"
-    expect_swatch 0000FF "the fourth pick, from a portal that names its request its own way"
+    picker_answer 4 "${own[@]}"
+    [ "$PICKED" != "$first" ] || fail "the fourth pick gives the colour of the second: #$PICKED"
+    expect_swatch "$PICKED" "the fourth pick, $PICKED_AS"
     quit
     pass "portal-pick: the desktop's pick is shown and copied exactly; a cancel leaves the colour, a pick given up counts for nothing; screen mode picks again"
 }

@@ -79,6 +79,94 @@ start_sway()
     poll_until grep -q ready "$E2E_TMP/pointer.log" || fail "no virtual pointer"
 }
 
+# The desktops' own beds (start_gnome, start_kwin): the compositor as an unprivileged account, with a runtime
+# folder of its own and a private session bus, on which the desktop portal and its backend start on demand.
+# The bus and what it starts are root's, as they are the user's in the user's own session: the portal answers
+# only a caller whose process it may look at. Every process of the bed carries E2E_BED in its environment,
+# and that is how each is found, by its id, and stopped at the end.
+bed_pids() { grep -lsz "^E2E_BED=$E2E_TMP\$" /proc/[0-9]*/environ | cut -d/ -f3 || true; }
+# The compositor first, then the rest of the bed.
+stop_bed()
+{
+    [ -z "${DESKTOP_IN:-}" ] || exec {DESKTOP_IN}>&- # the desktop tool ends with its input
+    [ -z "${BED_COMPOSITOR_PID:-}" ] || { kill -TERM "$BED_COMPOSITOR_PID" && poll_until exited "$BED_COMPOSITOR_PID"; } 2>/dev/null
+    local pids
+    pids="$(bed_pids)"
+    [ -z "$pids" ] || kill -TERM $pids 2>/dev/null
+    poll_until test -z "$(bed_pids)" || kill -KILL $(bed_pids) 2>/dev/null
+    # Its X server's sockets and locks, which mutter leaves behind when it is stopped.
+    local lock owner
+    for lock in /tmp/.X*-lock; do
+        read -r owner <"$lock" 2>/dev/null && [ "$owner" = "${BED_COMPOSITOR_PID:-}" ] || continue
+        lock="${lock#/tmp/.X}"
+        rm -f "/tmp/.X11-unix/X${lock%-lock}" "/tmp/.X${lock}"
+    done
+}
+# bed_bus NAME: a private bus that anyone on the machine may use, its address in BED_BUS.
+bed_bus()
+{
+    printf '%s\n' "<busconfig><type>$1</type><listen>unix:path=$E2E_TMP/$1-bus</listen><auth>EXTERNAL</auth>" \
+        "$([ "$1" = session ] && echo '<standard_session_servicedirs/>')" \
+        '<policy context="default"><allow user="*"/><allow own="*"/><allow send_type="*"/><allow receive_type="*"/></policy></busconfig>' \
+        >"$E2E_TMP/$1-bus.conf"
+    BED_BUS="unix:path=$E2E_TMP/$1-bus"
+}
+# start_desktop FOLDER: E2E_TOOL's desktop, the compositor's own input and screen, for `desktop`.
+start_desktop()
+{
+    mkfifo "$E2E_TMP/desktop.in" "$E2E_TMP/desktop.out"
+    "$E2E_TOOL" desktop "$1" <"$E2E_TMP/desktop.in" >"$E2E_TMP/desktop.out" 2>"$E2E_TMP/desktop.log" &
+    exec {DESKTOP_IN}>"$E2E_TMP/desktop.in" {DESKTOP_OUT}<"$E2E_TMP/desktop.out"
+    read -r -t "$E2E_TIMEOUT" DESKTOP_SAID <&"$DESKTOP_OUT" && [ "$DESKTOP_SAID" = ready ] \
+        || fail "the compositor's own input and screen are not to be had"
+}
+# desktop COMMAND...: one command of E2E_TOOL's desktop, done when it answers; the answer in DESKTOP_SAID.
+desktop()
+{
+    echo "$*" >&"$DESKTOP_IN"
+    read -r -t "$E2E_TIMEOUT" DESKTOP_SAID <&"$DESKTOP_OUT" || fail "the desktop did not answer '$*'"
+    [[ "$DESKTOP_SAID" != error* ]] || fail "the desktop, asked '$*': $DESKTOP_SAID"
+}
+
+# start_gnome WxH: a headless GNOME Shell on one virtual monitor, with XWayland; a private system bus with
+# nothing on it, which its login-manager code needs; pipewire, which mutter's screen casts need, and its
+# remote desktop input rides on one. Its own session mode starts it on the desktop, not the overview, and
+# shows no notifications. Exports WAYLAND_DISPLAY, DISPLAY, XAUTHORITY and DBUS_SESSION_BUS_ADDRESS.
+start_gnome()
+{
+    E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/zumeko-e2e.XXXXXXXX")" E2E_STOP=stop_bed
+    chmod 0711 "$E2E_TMP"
+    mkdir -m 0700 "$E2E_TMP/runtime" "$E2E_TMP/gnome" "$E2E_TMP/gnome-home"
+    mkdir -p "$E2E_TMP/portals" "$E2E_TMP/data/gnome-shell/modes"
+    chown nobody "$E2E_TMP/gnome" "$E2E_TMP/gnome-home"
+    echo '{ "parentMode": "user", "hasOverview": false, "hasNotifications": false }' >"$E2E_TMP/data/gnome-shell/modes/bed.json"
+    # GNOME's backend and the shell's own, which grants what the Screenshot portal asks; no other desktop's.
+    cp /usr/share/xdg-desktop-portal/portals/gnome.portal /usr/share/xdg-desktop-portal/portals/gnome-shell.portal "$E2E_TMP/portals"
+    # Made by the first X server as the system makes it; mutter, making it, would keep it for its account.
+    [ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
+    local env=(env -i PATH="$PATH" E2E_BED="$E2E_TMP" XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland
+        GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 GTK_A11Y=none)
+    local as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    bed_bus system
+    env+=(DBUS_SYSTEM_BUS_ADDRESS="$BED_BUS")
+    spawn system-bus "${env[@]}" dbus-daemon --nofork --config-file="$E2E_TMP/system-bus.conf"
+    bed_bus session
+    export DBUS_SESSION_BUS_ADDRESS="$BED_BUS" WAYLAND_DISPLAY="$E2E_TMP/gnome/wayland-0" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+    env+=(DBUS_SESSION_BUS_ADDRESS="$BED_BUS")
+    spawn session-bus "${env[@]}" HOME="$E2E_TMP/runtime" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" \
+        XDG_DESKTOP_PORTAL_DIR="$E2E_TMP/portals" dbus-daemon --nofork --config-file="$E2E_TMP/session-bus.conf"
+    poll_until test -S "$E2E_TMP/system-bus" -a -S "$E2E_TMP/session-bus" || fail "no private buses"
+    spawn pipewire "${env[@]}" XDG_RUNTIME_DIR="$E2E_TMP/gnome" "${as[@]}" pipewire
+    spawn gnome-shell "${env[@]}" XDG_RUNTIME_DIR="$E2E_TMP/gnome" HOME="$E2E_TMP/gnome-home" \
+        XDG_DATA_DIRS="$E2E_TMP/data:/usr/share" "${as[@]}" gnome-shell --headless --wayland --virtual-monitor "$1" --mode=bed
+    BED_COMPOSITOR_PID=$SPAWNED_PID
+    poll_until grep -q 'GNOME Shell started' "$E2E_TMP/gnome-shell.log" || fail "GNOME Shell did not start"
+    DISPLAY="$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$E2E_TMP/gnome-shell.log")"
+    XAUTHORITY="$(echo "$E2E_TMP"/gnome/.mutter-Xwaylandauth.*)"
+    export DISPLAY XAUTHORITY
+    start_desktop "$E2E_TMP/gnome"
+}
+
 # A Wine prefix made once and kept outside the clone, beside Qt for Windows, with what a Windows machine
 # has and Wine without its own fonts and browser engine lacks: a sans-serif dialog font, and .html files
 # opened by the browser (here the desktop's opener). What it holds beyond Wine's own is in its name.
