@@ -371,6 +371,8 @@ void FrmMain::Timer1_Timer()
 
 void FrmMain::ShowMousePos()
 {
+    if (!Module1::MousePosShown())
+        return; // left empty, as with the scroll bars: no position is better than one the colour is not from
     LblCurposition->setText(fromU16(colorcode::CursorPositionText(Module1::MousePos.x, Module1::MousePos.y)));
 }
 

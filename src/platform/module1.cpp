@@ -65,6 +65,11 @@ int ReadMousePos()
     return GetCursorPos(MousePos);
 }
 
+bool MousePosShown()
+{
+    return CurrentServices().showsPointerPosition();
+}
+
 Handle StoreDesktopWindow()
 {
     hWndDesk = GetDesktopWindow();

@@ -43,6 +43,9 @@ public:
     virtual const char *guiPlatform() const { return nullptr; }
 
     virtual bool cursorPos(CursorPoint &point) = 0; // false when the pointer cannot be read
+    // False where the screen is read without a pointer position to show (a desktop's own picker): the
+    // position read then is only where the pointer was, not where the colour came from.
+    virtual bool showsPointerPosition() const { return true; }
     virtual Handle desktopWindow() = 0; // 0 when there is no desktop
     virtual Handle windowDC(Handle window) = 0; // 0 on failure
     virtual std::int32_t pixel(Handle dc, std::int32_t x, std::int32_t y) = 0; // 0x00BBGGRR, or NoColor
@@ -94,6 +97,7 @@ extern HandleVar hDCDesk;
 // The steps of screen sampling, each the only writer of the shared variable it names, so that the tick,
 // the Windows probe and the benchmark run the very same code.
 int ReadMousePos(); // GetCursorPos into MousePos; 0 when the pointer cannot be read
+bool MousePosShown(); // whether MousePos is where the colour comes from, to be shown
 Handle StoreDesktopWindow(); // GetDesktopWindow into hWndDesk
 // The pixel under MousePos, 0x00BBGGRR or NoColor: stores the desktop window, gives back the context the
 // last sample held and keeps a new one in hDCDesk, so that at most one is ever held.

@@ -539,6 +539,9 @@ scenario_portal-pick()
     click_client "${OPTION2[@]}"
     picker_answer 2 "${OTHER_POINT[@]}"
     expect_swatch "$PICKED" "$PICKED_AS"
+    # The desktop's picker tells no place: the position label stays as empty as with the scroll bars.
+    [ "$(import -silent -window "$WIN" -crop "150x1+${POSITION[0]}+$((MENU_HEIGHT / SCALE + POSITION[1]))" -format '%k' info:)" = 1 ] \
+        || fail "the position label shows a place where the desktop's picker gave none"
     click_client "${COPY[@]}"
     expect_clipboard "#$PICKED" "Copy after the desktop's pick"
     local first="$PICKED"

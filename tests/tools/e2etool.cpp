@@ -711,6 +711,7 @@ int main(int argc, char *argv[])
         point("COPY", M::CmdCopy);
         point("RED_LEFT", M::HScroll[0], {}, 8);
         point("SWATCH", M::LblGetcolor);
+        point("POSITION", M::LblCurposition, M::Frame1, 2);
         point("OPTION2", M::Option2, M::Frame1, 8);
         point("FONT_TAG", M::ChkFonttag, M::Frame2, 8);
         point("ABOUT_OK", I::CmdOK);

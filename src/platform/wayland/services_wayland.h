@@ -27,6 +27,8 @@ private:
 class PortalServices final : public X11Services {
 public:
     PortalServices();
+    // The desktop's picker tells the colour, not where it was picked.
+    bool showsPointerPosition() const override { return false; }
     std::int32_t pixel(Handle dc, std::int32_t x, std::int32_t y) override; // the pick, once answered
     std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client) override;
 
