@@ -11,6 +11,8 @@
 //   e2etool manager                 an X clipboard manager that takes nothing over: it only answers
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
 //   e2etool compositor              a Wayland compositor that offers nothing (as GNOME offers none of
+//   e2etool grid WxH+X+Y BB SCALE   a native window drawn at that scale, each physical pixel in a colour of
+//                                   its own (see gridWindow); it says "ready" once shown
 //                                   wlroots' protocols); it says "ready SOCKET" in XDG_RUNTIME_DIR
 //   e2etool portal ANSWER...        a desktop portal on the session bus whose PickColor gives, call by
 //                                   call: "R,G,B" (sRGB, 0 to 1) picked ("~R,G,B" as an older portal that
@@ -66,6 +68,7 @@
 #include "xdg-shell-client-protocol.h"
 #define namespace layer_namespace // the generated C names an argument so
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #undef namespace
 
 using namespace Qt::Literals::StringLiterals;
@@ -190,10 +193,11 @@ struct Wayland {
         static const wl_registry_listener listener = {
             [](void *data, wl_registry *registry, std::uint32_t name, const char *interface,
                 std::uint32_t version) {
-                for (const wl_interface *type : { &wl_compositor_interface, &wl_shm_interface,
-                         &wl_seat_interface, &zwlr_layer_shell_v1_interface,
-                         &zwlr_virtual_pointer_manager_v1_interface, &xdg_wm_base_interface,
-                         &wl_data_device_manager_interface, &org_kde_kwin_fake_input_interface }) {
+                for (const wl_interface *type :
+                    { &wl_compositor_interface, &wl_shm_interface, &wl_seat_interface,
+                        &zwlr_layer_shell_v1_interface, &zwlr_virtual_pointer_manager_v1_interface,
+                        &xdg_wm_base_interface, &wl_data_device_manager_interface,
+                        &org_kde_kwin_fake_input_interface, &wp_viewporter_interface }) {
                     // The compositor from version 3 on, for buffers of a scale of their own; KWin's fake
                     // input from 4 on, for keys.
                     if (std::string_view(interface) == type->name)
@@ -382,6 +386,39 @@ int paste(Wayland &w)
     wl_surface_attach(t.surface, buffer, 0, 0);
     wl_surface_commit(t.surface);
     while (!clipboard.focused && wl_display_dispatch(w.display) >= 0) { }
+// A window on the layer shell drawn in the output's physical pixels at any scale (its buffer that many times
+// the window's size, shown at the window's size): the physical pixel in column c and row r of it is
+// #CCRRBB, c and r counted from its top left and cut to 8 bits, so that a colour tells the pixel.
+int gridWindow(Wayland &w, int width, int height, int x, int y, double scale, unsigned blue)
+{
+    auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
+    auto *viewporter = w.get<wp_viewporter>(wp_viewporter_interface);
+    const int columns = int(std::lround(width * scale)), rows = int(std::lround(height * scale));
+    const int stride = 4 * columns, size = stride * rows;
+    const int fd = memfd_create("e2etool", MFD_CLOEXEC);
+    if (layers == nullptr || viewporter == nullptr || fd < 0 || ftruncate(fd, size) != 0)
+        return 1;
+    auto *pixels
+        = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_WRITE, MAP_SHARED, fd, 0));
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column)
+            pixels[row * columns + column] = 0xFF000000 | std::uint32_t(column & 0xFF) << 16
+                | std::uint32_t(row & 0xFF) << 8 | (blue & 0xFF);
+    }
+    wl_shm_pool *pool = wl_shm_create_pool(w.get<wl_shm>(wl_shm_interface), fd, size);
+    wl_buffer *buffer = wl_shm_pool_create_buffer(pool, 0, columns, rows, stride, WL_SHM_FORMAT_XRGB8888);
+    wl_surface *surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
+    placeOnLayer(w, layers, surface, width, height, x, y);
+    wp_viewport_set_destination(wp_viewporter_get_viewport(viewporter, surface), width, height);
+    wl_surface_attach(surface, buffer, 0, 0);
+    wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
+    static const wl_callback_listener shown
+        = { [](void *, wl_callback *, std::uint32_t) { say("ready\n"); } };
+    wl_callback_add_listener(wl_surface_frame(surface), &shown, nullptr);
+    wl_surface_commit(surface);
+    return w.serve();
+}
+
     wl_display_roundtrip(w.display); // the selection comes with the focus
     int pipe[2];
     if (clipboard.offer == nullptr || clipboard.type.empty() || ::pipe2(pipe, O_CLOEXEC) != 0)
@@ -737,7 +774,8 @@ int main(int argc, char *argv[])
         static Wayland connection; // as long as the program, as the leak checker sees
         return paste(connection);
     }
-    if (command == "pointer" || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
+    if (command == "pointer" || command == "grid"
+        || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
         Wayland w;
         auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
         if (command == "pointer" && pointers != nullptr) {
@@ -772,3 +810,7 @@ int main(int argc, char *argv[])
     xcb_disconnect(c);
     return status;
 }
+        if (command == "grid" && argc == 5
+            && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
+            && std::sscanf(argv[3], "%2x", &rgb) == 1)
+            return gridWindow(w, width, height, x, y, std::atof(argv[4]), rgb);
