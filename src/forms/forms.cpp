@@ -247,7 +247,8 @@ bool ClipboardSetText(const QString &text)
         return false;
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->setText(text);
-    // Qt reports no failure of its own; reading back tells whether the text is what the clipboard holds.
+    // Qt reports no failure of its own; reading back catches a clipboard that refuses outright. Whether the
+    // system really holds the text for us is the platform's to say (Module1::Services::putOnClipboard).
     return clipboard->text() == text;
 }
 

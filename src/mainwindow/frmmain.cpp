@@ -241,7 +241,7 @@ void FrmMain::CmdCopy_Click()
     Forms::ClipboardClear();
     const bool withTag = ChkFonttag->checkState() == Qt::Checked;
     const QString text = fromU16(colorcode::CopyText(LblColorcode->text().toStdU16String(), withTag));
-    if (!Forms::ClipboardSetText(text))
+    if (!Module1::CurrentServices().putOnClipboard([&text] { return Forms::ClipboardSetText(text); }))
         Forms::MsgBox(u"クリップボードにコピーできませんでした。"_s, this);
 }
 

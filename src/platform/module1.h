@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,6 +67,10 @@ public:
     // where the system would drop it with the program (X11 without a clipboard manager; a Wayland session
     // whose X bridge keeps nothing, where data control lets the Wayland selection be kept).
     virtual void keepClipboard(const std::string &) { }
+    // Puts a text on the clipboard with `write`, the program's own clipboard call, which tells whether the
+    // text reads back; true when the text can be pasted. Where the system can refuse the program behind its
+    // toolkit's back (X11), the platform asks the system who holds the clipboard, and tries once more.
+    virtual bool putOnClipboard(const std::function<bool()> &write) { return write(); }
     // True when the display the program showed on has gone away (the X server ended).
     virtual bool displayLost() { return false; }
 

@@ -63,6 +63,7 @@ pointer_shape() { true; } # the X server leaves its cursor out of what it shows
 another_copies() { echo -n "$1" | xclip -selection clipboard -i; }
 DATA_CONTROL="" # the compositor lets native Wayland programs such as wl-paste read the clipboard
 NATIVE_PASTE="" # wayland_clipboard_is reads the clipboard as a native Wayland program pastes it
+STALE_CLICKS=1 # a click can reach Zumeko as X events with a time of the driver's choosing (not Wine's)
 steal_pointer()
 {
     if [ "$ENVIRONMENT" = openbox ]; then
@@ -111,6 +112,9 @@ sway_up()
     holding() { true; }
     DATA_CONTROL=1
     another_copies() { spawn other-copy wl-copy --foreground -- "$1"; }
+    # Zumeko on this XWayland mostly does not act on a click sent as an event (seen, not understood), so
+    # the refused owner is shown on the X servers.
+    STALE_CLICKS=""
     steal_pointer() { true; }
     if [ "$ENVIRONMENT" = portal ]; then
         export ZUMEKO_PLATFORM=portal
@@ -167,6 +171,7 @@ wine)
     E2E_TIMEOUT=30
     x11_up
     start_wine
+    STALE_CLICKS=""
     launch_command() { LAUNCH=(env -C "$1" "$WINE" "$E2E_ZUMEKO"); }
     other_window()
     {
@@ -289,6 +294,15 @@ scenario_copy()
     click_client "${FONT_TAG[@]}"
     click_client "${COPY[@]}"
     expect_clipboard '<font color="#FE0000">' "the font tag ticked, then Copy"
+    # Fixed fault: Qt takes the clipboard with the time of the last event it has read, and the X server
+    # refuses an owner whose time is older than the current owner's; Copy then left another program's text
+    # there. Here another program copies right behind a click on Copy, so that Zumeko reads the click first.
+    if [ -n "$STALE_CLICKS" ]; then
+        spawn other-copy "$E2E_TOOL" copy-behind-click "$WIN" $((COPY[0] * SCALE)) $((MENU_HEIGHT + COPY[1] * SCALE))
+        poll_until grep -q ready "$E2E_TMP/other-copy.log" || fail "the other program did not copy"
+        expect_clipboard '<font color="#FE0000">' "Copy clicked as another program copied"
+        no_others || fail "Copy clicked as another program copied showed a message"
+    fi
     xdotool key Tab Tab Return # from Copy, which the click gave the focus, past the tag box to Quit
     expect_exit "$PID" 0 "Zumeko after Enter on the focused Quit button"
     pass "copy: End, a left click on the arrow and Copy give #FE0000, bare and in the font tag; Enter on Quit ends with 0"

@@ -5,13 +5,17 @@
 #include "pointergrab_x11.h"
 #include "version.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +39,46 @@ namespace {
     {
         return v >= std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
     }
+
+    // Qt's own connection to the X server, which holds the window and the clipboard; none under another of
+    // Qt's platforms (offscreen, in tests).
+    xcb_connection_t *qtConnection()
+    {
+        if (qGuiApp == nullptr || QGuiApplication::platformName() != QLatin1String("xcb"))
+            return nullptr;
+        const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        return x11 != nullptr ? x11->connection() : nullptr;
+    }
+
+    // Ends a loop once Qt has been handed the PropertyNotify of one property of one window. It hands the
+    // event on, so that Qt reads its time as it reads every PropertyNotify's.
+    class PropertyWatch final : public QAbstractNativeEventFilter {
+    public:
+        PropertyWatch(xcb_window_t window, xcb_atom_t atom, QEventLoop &loop)
+            : m_window(window)
+            , m_atom(atom)
+            , m_loop(loop)
+        {
+        }
+        bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
+        {
+            const auto *event = static_cast<const xcb_generic_event_t *>(message);
+            if (type != "xcb_generic_event_t" || (event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+                return false;
+            const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+            if (notify->window == m_window && notify->atom == m_atom) {
+                seen = true;
+                m_loop.quit();
+            }
+            return false;
+        }
+        bool seen = false;
+
+    private:
+        xcb_window_t m_window;
+        xcb_atom_t m_atom;
+        QEventLoop &m_loop;
+    };
 
     // A folder owned by this user alone, and no link: one that another user made cannot hold our lock.
     bool isPrivateFolder(const std::string &path)
@@ -128,6 +172,57 @@ void X11Services::keepClipboard(const std::string &text)
     helper.write(text.data(), qint64(text.size()));
     helper.closeWriteChannel();
     helper.waitForFinished(); // until the helper has the clipboard, which takes a moment
+}
+
+// Qt takes the clipboard with the time of the last event it has read, and the X server refuses an owner
+// whose time is older than the current owner's: so a click read before the news that another program (a
+// compositor's X bridge, say) took the clipboard leaves that program's text there. Qt only warns, and its
+// own read-back cannot be trusted, so the server is asked who holds the clipboard.
+bool X11Services::putOnClipboard(const std::function<bool()> &write)
+{
+    const bool written = write();
+    xcb_connection_t *qt = qtConnection();
+    if (!healthy() || qt == nullptr || clipboardOwnedBy(qt))
+        return written;
+    return freshTimeFor(qt) && write() && clipboardOwnedBy(qt);
+}
+
+// Whether the clipboard's owner is a window of Qt's connection: its ids all lie in that connection's range.
+bool X11Services::clipboardOwnedBy(xcb_connection_t *qt)
+{
+    const XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+        m_connection, xcb_get_selection_owner(m_connection, InternAtom(m_connection, "CLIPBOARD")), nullptr));
+    const xcb_setup_t *setup = xcb_get_setup(qt);
+    return reply != nullptr && reply->owner != XCB_NONE
+        && (reply->owner & ~setup->resource_id_mask) == setup->resource_id_base;
+}
+
+// Brings Qt's connection the server's time of now: a property changed on one of Qt's windows is told to Qt
+// with that time, and Qt's time moves on with every PropertyNotify it reads. False when none came.
+bool X11Services::freshTimeFor(xcb_connection_t *qt)
+{
+    xcb_window_t window = XCB_NONE;
+    for (const QWindow *shown : QGuiApplication::topLevelWindows()) {
+        if (shown->handle() != nullptr) {
+            window = xcb_window_t(shown->winId());
+            break;
+        }
+    }
+    if (window == XCB_NONE || xcb_connection_has_error(qt) != 0)
+        return false;
+    const xcb_atom_t atom = InternAtom(m_connection, "_ZUMEKO_TIMESTAMP");
+    QEventLoop loop;
+    PropertyWatch watch(window, atom, loop);
+    QCoreApplication::instance()->installNativeEventFilter(&watch);
+    // Appending nothing changes nothing but the property's time.
+    xcb_change_property(m_connection, XCB_PROP_MODE_APPEND, window, atom, XCB_ATOM_INTEGER, 32, 0, nullptr);
+    xcb_flush(m_connection);
+    constexpr int Patience = 2000; // ms; the server answers at once unless it is gone
+    QTimer::singleShot(Patience, &loop, &QEventLoop::quit);
+    // Only the watched event is waited for; the user's input waits in its turn.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::instance()->removeNativeEventFilter(&watch);
+    return watch.seen;
 }
 
 bool X11Services::displayLost()

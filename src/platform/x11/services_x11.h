@@ -24,6 +24,7 @@ public:
     std::string instanceFolder() override;
     std::string displayName() override { return m_display; }
     void keepClipboard(const std::string &text) override;
+    bool putOnClipboard(const std::function<bool()> &write) override;
     bool displayLost() override;
 
     bool cursorPos(CursorPoint &point) override;
@@ -43,6 +44,8 @@ protected:
 
 private:
     void readFormat(const xcb_setup_t *setup, const xcb_screen_t *screen);
+    bool clipboardOwnedBy(xcb_connection_t *qt);
+    bool freshTimeFor(xcb_connection_t *qt);
 
     xcb_connection_t *m_connection = nullptr;
     std::string m_display;
