@@ -111,14 +111,23 @@ bed_bus()
         >"$E2E_TMP/$1-bus.conf"
     BED_BUS="unix:path=$E2E_TMP/$1-bus"
 }
-# start_desktop FOLDER: E2E_TOOL's desktop, the compositor's own input and screen, for `desktop`.
+# start_desktop FOLDER [AS...]: E2E_TOOL's desktop, the compositor's own input and screen, for `desktop`;
+# run by AS (a command that runs another as some account) when given.
 start_desktop()
 {
     mkfifo "$E2E_TMP/desktop.in" "$E2E_TMP/desktop.out"
-    "$E2E_TOOL" desktop "$1" <"$E2E_TMP/desktop.in" >"$E2E_TMP/desktop.out" 2>"$E2E_TMP/desktop.log" &
+    "${@:2}" "$E2E_TOOL" desktop "$1" <"$E2E_TMP/desktop.in" >"$E2E_TMP/desktop.out" 2>"$E2E_TMP/desktop.log" &
     exec {DESKTOP_IN}>"$E2E_TMP/desktop.in" {DESKTOP_OUT}<"$E2E_TMP/desktop.out"
     read -r -t "$E2E_TIMEOUT" DESKTOP_SAID <&"$DESKTOP_OUT" && [ "$DESKTOP_SAID" = ready ] \
         || fail "the compositor's own input and screen are not to be had"
+    # The compositor sets its new input devices up in its own time, and drops what comes before: clicked
+    # until a window sees a click.
+    spawn probe env -u WAYLAND_DISPLAY "$E2E_TOOL" window 16x16+0+1000 000000
+    local probe=$SPAWNED_PID
+    poll_until grep -q ready "$E2E_TMP/probe.log" || fail "no window to try the compositor's input on"
+    clicked() { desktop move 8 1008 && desktop click 1 && grep -q '^press' "$E2E_TMP/probe.log"; }
+    poll_until clicked || fail "the compositor's own input reaches no window"
+    kill "$probe"
 }
 # desktop COMMAND...: one command of E2E_TOOL's desktop, done when it answers; the answer in DESKTOP_SAID.
 desktop()
