@@ -18,7 +18,7 @@ declare -A SCENARIOS=(
     [openbox]="start copy pick grab about"
     [wine]="copy second-copy pick help about" # no window manager frames its windows here
     [sway]="start copy pick grab help about clipboard-kept"
-    [sway-outputs]="pick" # a second output, at scale 2, holds the other window
+    [sway-outputs]="pick pixels" # a second output, at scale 2 and then turned and scaled every way, holds the other window
     [portal]="portal-pick portal-refused"
     [gnome]="start copy second-copy portal-pick help about clipboard-kept" # GNOME Shell, headless
     [installed]="start copy help clipboard-kept" # the Debian package, started as its menu entry starts it
@@ -63,6 +63,7 @@ pointer_shape() { true; } # the X server leaves its cursor out of what it shows
 another_copies() { echo -n "$1" | xclip -selection clipboard -i; }
 DATA_CONTROL="" # the compositor lets native Wayland programs such as wl-paste read the clipboard
 NATIVE_PASTE="" # wayland_clipboard_is reads the clipboard as a native Wayland program pastes it
+STALE_CLICKS=1 # a click can reach Zumeko as X events with a time of the driver's choosing (not Wine's)
 steal_pointer()
 {
     if [ "$ENVIRONMENT" = openbox ]; then
@@ -103,7 +104,7 @@ sway_up()
 {
     local config="output HEADLESS-1 resolution 1280x1024 position 0 0 bg #$ROOT solid_color"
     if [ "$ENVIRONMENT" = sway-outputs ]; then
-        OTHER_OUTPUT=HEADLESS-2 OTHER_PLACE=(40 300) OTHER_POINT=(1420 350) OTHER_SCALE=2
+        OTHER_OUTPUT=HEADLESS-2 OTHER_OUTPUT_X=1280 OTHER_PLACE=(40 300) OTHER_POINT=(1420 350) OTHER_SCALE=2
         config+=$'\n'"output HEADLESS-2 resolution 1280x1024 position 1280 0 scale 2 bg #$ROOT solid_color"
     fi
     start_sway "$config"
@@ -128,6 +129,9 @@ sway_up()
     holding() { true; }
     DATA_CONTROL=1
     another_copies() { spawn other-copy wl-copy --foreground -- "$1"; }
+    # Zumeko on this XWayland mostly does not act on a click sent as an event (seen, not understood), so
+    # the refused owner is shown on the X servers.
+    STALE_CLICKS=""
     steal_pointer() { true; }
     if [ "$ENVIRONMENT" = portal ]; then
         export ZUMEKO_PLATFORM=portal
@@ -191,6 +195,7 @@ wine)
     E2E_TIMEOUT=30
     x11_up
     start_wine
+    STALE_CLICKS=""
     launch_command() { LAUNCH=(env -C "$1" "$WINE" "$E2E_ZUMEKO"); }
     other_window()
     {
@@ -313,6 +318,15 @@ scenario_copy()
     click_client "${FONT_TAG[@]}"
     click_client "${COPY[@]}"
     expect_clipboard '<font color="#FE0000">' "the font tag ticked, then Copy"
+    # Fixed fault: Qt takes the clipboard with the time of the last event it has read, and the X server
+    # refuses an owner whose time is older than the current owner's; Copy then left another program's text
+    # there. Here another program copies right behind a click on Copy, so that Zumeko reads the click first.
+    if [ -n "$STALE_CLICKS" ]; then
+        spawn other-copy "$E2E_TOOL" copy-behind-click "$WIN" $((COPY[0] * SCALE)) $((MENU_HEIGHT + COPY[1] * SCALE))
+        poll_until grep -q ready "$E2E_TMP/other-copy.log" || fail "the other program did not copy"
+        expect_clipboard '<font color="#FE0000">' "Copy clicked as another program copied"
+        no_others || fail "Copy clicked as another program copied showed a message"
+    fi
     xdotool key Tab Tab Return # from Copy, which the click gave the focus, past the tag box to Quit
     expect_exit "$PID" 0 "Zumeko after Enter on the focused Quit button"
     pass "copy: End, a left click on the arrow and Copy give #FE0000, bare and in the font tag; Enter on Quit ends with 0"
@@ -347,13 +361,6 @@ scenario_pick()
     point "${OTHER_POINT[@]}"
     expect_swatch "$other" "screen mode, the pointer over another application's window"
     pointer_shape "${OTHER_POINT[@]}" "$other"
-    if [ -n "${OTHER_SCALE:-}" ]; then # its four pixels under each point, chosen by the pointer's fraction
-        for at in ".5 .0 008242" ".0 .5 FF7D42" ".5 .5 FF82BD" ".0 .0 $other"; do
-            read -r dx dy colour <<<"$at"
-            point "${OTHER_POINT[0]}$dx" "${OTHER_POINT[1]}$dy"
-            expect_swatch "$colour" "the pointer at ${OTHER_POINT[0]}$dx, ${OTHER_POINT[1]}$dy, on a window at scale 2"
-        done
-    fi
     press
     point "${ROOT_POINT[@]}"
     sleep 0.3 # long enough for a press to reach the window underneath, and for a colour to change
@@ -450,6 +457,37 @@ scenario_about()
 # Where nothing can read the screen (a Wayland session with neither wlroots' protocols nor a session bus for
 # a portal, or one asked for where no compositor answers), screen mode says so and gives the bars back; and
 # a platform that is not there is named at the start.
+# The physical pixel whose area holds the pointer's hot spot, on an output at every scale and turned every
+# way: a native window drawn in the output's physical pixels shows in each the pixel's own place within it,
+# so the colour under the pointer is known from the pointer's exact place alone.
+scenario_pixels()
+{
+    launch
+    local config scale at x y column row grid=""
+    for config in "scale 1.5" "scale 1.25 transform 90" "scale 2 transform 90" "scale 1 transform 270" \
+        "scale 1.75 transform 180" "scale 2 transform flipped-180" "scale 1.5 transform flipped" \
+        "scale 1 transform flipped-90" "scale 1.25 transform flipped-270"; do
+        swaymsg -q output "$OTHER_OUTPUT" "$config"
+        scale="$(awk '{ print $2 }' <<<"$config")"
+        [ -z "${grid:-}" ] || { kill "$grid"; poll_until exited "$grid"; } # the window of the last turn
+        swaymsg -q focus output "$OTHER_OUTPUT"
+        spawn other "$E2E_TOOL" grid "200x100+${OTHER_PLACE[0]}+${OTHER_PLACE[1]}" 42 "$scale"
+        grid=$SPAWNED_PID
+        poll_until other_said '^ready' || fail "the window drawn in physical pixels did not show ($config)"
+        swaymsg -q focus output HEADLESS-1
+        click_client "${OPTION2[@]}"
+        for at in "100.3 320.6" "101.6 321.2" "150.9 350.45" "180.5 330.75"; do
+            read -r x y <<<"$at"
+            read -r column row < <(awk -v x="$x" -v y="$y" -v s="$scale" -v left="${OTHER_PLACE[0]}" -v top="${OTHER_PLACE[1]}" \
+                'BEGIN { print int(x * s) - left * s, int(y * s) - top * s }')
+            point "$(awk -v x="$x" -v left="$OTHER_OUTPUT_X" 'BEGIN { print left + x }')" "$y"
+            expect_swatch "$(printf '%02X%02X42' $((column % 256)) $((row % 256)))" "output $config, the pointer at $x, $y of it (the window's physical pixel $column, $row)"
+        done
+        press
+    done
+    pass "pixels: the pixel under the pointer exactly, at scales 1 to 2 and in the eight turns of an output"
+}
+
 scenario_unreadable()
 {
     local err
@@ -546,6 +584,9 @@ scenario_portal-pick()
     click_client "${OPTION2[@]}"
     picker_answer 2 "${OTHER_POINT[@]}"
     expect_swatch "$PICKED" "$PICKED_AS"
+    # The desktop's picker tells no place: the position label stays as empty as with the scroll bars.
+    [ "$(import -silent -window "$WIN" -crop "150x1+${POSITION[0]}+$((MENU_HEIGHT / SCALE + POSITION[1]))" -format '%k' info:)" = 1 ] \
+        || fail "the position label shows a place where the desktop's picker gave none"
     click_client "${COPY[@]}"
     expect_clipboard "#$PICKED" "Copy after the desktop's pick"
     local first="$PICKED"
