@@ -1,13 +1,68 @@
 // SPDX-License-Identifier: MIT
 // The X11 platform's contract against a real X server, where the program's own use cannot show it: points
-// off the screen, and contexts handed out and given back.
+// off the screen, contexts handed out and given back, and a clipboard the server will not give Qt.
+#include "atom_x11.h"
 #include "services_x11.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
+#include <QWindow>
 
 #include <climits>
 
 using Module1::Handle;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Another X client, which reads the server's time and takes the clipboard.
+class OtherClient {
+public:
+    OtherClient()
+    {
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data;
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(m_c, 0, m_window, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, 0,
+            XCB_CW_EVENT_MASK, &mask);
+    }
+    ~OtherClient() { xcb_disconnect(m_c); }
+    OtherClient(const OtherClient &) = delete;
+    OtherClient &operator=(const OtherClient &) = delete;
+
+    // The server's time of now, as a property change on our window tells it.
+    xcb_timestamp_t now()
+    {
+        xcb_change_property(
+            m_c, XCB_PROP_MODE_APPEND, m_window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
+        xcb_flush(m_c);
+        while (const XcbReply<xcb_generic_event_t> event { xcb_wait_for_event(m_c) }) {
+            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY)
+                return reinterpret_cast<const xcb_property_notify_event_t *>(event.get())->time;
+        }
+        return XCB_CURRENT_TIME;
+    }
+    // Takes the clipboard at a time later than `time`.
+    void takeClipboardAfter(xcb_timestamp_t time)
+    {
+        while (now() == time) { }
+        xcb_set_selection_owner(m_c, m_window, m_clipboard, XCB_CURRENT_TIME);
+        QVERIFY(ownsClipboard());
+    }
+    bool ownsClipboard()
+    {
+        const XcbReply<xcb_get_selection_owner_reply_t> reply(
+            xcb_get_selection_owner_reply(m_c, xcb_get_selection_owner(m_c, m_clipboard), nullptr));
+        return reply != nullptr && reply->owner == m_window;
+    }
+
+private:
+    xcb_connection_t *m_c = xcb_connect(nullptr, nullptr);
+    xcb_window_t m_window = xcb_generate_id(m_c);
+    xcb_atom_t m_clipboard = InternAtom(m_c, "CLIPBOARD");
+};
+
+} // namespace
 
 class TestX11Services : public QObject {
     Q_OBJECT
@@ -19,8 +74,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("x");
         QTest::addColumn<int>("y");
-        for (const auto &[x, y] : { std::pair { -1, 0 }, { 0, -1 }, { 1280, 0 }, { 0, 1024 }, { 65546, 5 }, { 5, -65526 },
-                 { INT_MIN, INT_MAX } })
+        for (const auto &[x, y] : { std::pair { -1, 0 }, { 0, -1 }, { 1280, 0 }, { 0, 1024 }, { 65546, 5 },
+                 { 5, -65526 }, { INT_MIN, INT_MAX } })
             QTest::addRow("%d, %d", x, y) << x << y;
     }
     void offScreenGivesNoColour()
@@ -49,9 +104,41 @@ private Q_SLOTS:
         QCOMPARE(m_services.windowDC(Handle(1) << 40), Handle(0)); // no such window on X
     }
 
+    // Qt takes the clipboard with the time of the last event it read, and the server refuses that time once
+    // another client's claim is newer: the text is then written once more at a fresh time, and where it is
+    // still another's, the copy says it failed.
+    void clipboardRefusedIsTakenAgainOrReported_data()
+    {
+        QTest::addColumn<bool>("qtWrites");
+        QTest::addColumn<bool>("pasteable");
+        QTest::newRow("refused, then taken at a fresh time") << true << true;
+        QTest::newRow("another keeps it") << false << false;
+    }
+    void clipboardRefusedIsTakenAgainOrReported()
+    {
+        QFETCH(bool, qtWrites);
+        QFETCH(bool, pasteable);
+        QWindow window; // the fresh time comes through a window of ours
+        window.create();
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        clipboard->setText(u"first"_s); // Qt's time stays where it is until Qt reads another event
+        OtherClient other;
+        other.takeClipboardAfter(other.now());
+        int writes = 0;
+        const bool put = m_services.putOnClipboard([&] {
+            ++writes;
+            if (qtWrites)
+                clipboard->setText(u"#FE0000"_s);
+            return true;
+        });
+        QCOMPARE(writes, 2); // the first write was refused, or never took it
+        QCOMPARE(put, pasteable);
+        QCOMPARE(other.ownsClipboard(), !pasteable);
+    }
+
 private:
     Module1::X11Services m_services;
 };
 
-QTEST_GUILESS_MAIN(TestX11Services)
+QTEST_MAIN(TestX11Services)
 #include "tst_x11services.moc"
