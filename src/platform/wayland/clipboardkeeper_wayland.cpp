@@ -2,6 +2,7 @@
 #include "clipboardkeeper_wayland.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include <unistd.h>
