@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -77,8 +78,16 @@ bool PrevInstance(const QString &folder, const QString &display)
         return false; // the lock is ours: this is the first copy
     const QString base
         = folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) : folder;
-    if (base.isEmpty() || !QDir().mkpath(base))
+    // Without a lock the rule is off: the start goes on, and says so rather than letting a second copy
+    // slip by unnoticed.
+    const auto noLock = [&base] {
+        std::fprintf(stderr,
+            "zumeko: no lock can be had in \"%s\", so another copy on this display goes unseen\n",
+            qUtf8Printable(base));
         return false;
+    };
+    if (base.isEmpty() || !QDir().mkpath(base))
+        return noLock();
     // One lock a display, and a name that is a plain file name whatever the display is called.
     const QString name = QString::fromLatin1(display.toUtf8().toPercentEncoding().replace('%', '_'));
     auto lock = std::make_unique<QLockFile>(base + u"/zumeko-"_s + name + u".lock"_s);
@@ -93,7 +102,9 @@ bool PrevInstance(const QString &folder, const QString &display)
         held = std::move(lock);
         return false;
     }
-    return lock->error() == QLockFile::LockFailedError;
+    if (lock->error() != QLockFile::LockFailedError)
+        return noLock();
+    return true;
 }
 
 void ReleaseInstanceLock()

@@ -64,6 +64,7 @@ another_copies() { echo -n "$1" | xclip -selection clipboard -i; }
 DATA_CONTROL="" # the compositor lets native Wayland programs such as wl-paste read the clipboard
 NATIVE_PASTE="" # wayland_clipboard_is reads the clipboard as a native Wayland program pastes it
 STALE_CLICKS=1 # a click can reach Zumeko as X events with a time of the driver's choosing (not Wine's)
+OTHER_ACCOUNTS=1 # Zumeko can be started by another account on this display (an X server open to all)
 steal_pointer()
 {
     if [ "$ENVIRONMENT" = openbox ]; then
@@ -109,6 +110,7 @@ sway_up()
     fi
     start_sway "$config"
     point() { swaymsg -q seat - cursor set "$1" "$2"; }
+    OTHER_ACCOUNTS="" # XWayland is open to root alone
     press() { swaymsg -q seat - cursor press "button${1:-1}" && swaymsg -q seat - cursor release "button${1:-1}"; }
     pixel_at() { grim -g "$1,$2 1x1" -t ppm - | tail -c 3 | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
     # Exact at 24 bits; and the cursor, which this compositor draws into the picture, may be there.
@@ -149,6 +151,7 @@ sway_up()
 desktop_up()
 {
     point() { desktop move "$1" "$2"; }
+    OTHER_ACCOUNTS="" # XWayland is open to root alone
     press() { desktop click "${1:-1}"; }
     pixel_at() { desktop pixel "$1" "$2" && echo "$DESKTOP_SAID"; }
     reference() { echo "$1"; }
@@ -192,7 +195,7 @@ gnome_up()
 case "$ENVIRONMENT" in
 gnome) gnome_up ;;
 wine)
-    E2E_TIMEOUT=30
+    E2E_TIMEOUT=30 OTHER_ACCOUNTS=""
     x11_up
     start_wine
     STALE_CLICKS=""
@@ -359,6 +362,24 @@ scenario_pick()
     point "${ROOT_POINT[@]}"
     expect_swatch "$root" "screen mode, the pointer over the desktop"
     point "${OTHER_POINT[@]}"
+    # And for an account with no runtime folder and a home that does not exist, as a service account or a
+    # session without logind has: the lock finds a folder of that account's alone all the same.
+    if [ -n "$OTHER_ACCOUNTS" ]; then
+        local as=(setpriv --reuid=nobody --regid=nogroup --clear-groups env -u XDG_RUNTIME_DIR -C / "$E2E_ZUMEKO")
+        local folder="/tmp/zumeko-$(id -u nobody)" made=""
+        [ -e "$folder" ] || made=1
+        spawn first-nobody "${as[@]}"
+        PID=$SPAWNED_PID
+        find_window "$PID"
+        WIN=$FOUND_WINDOW
+        spawn second-nobody "${as[@]}"
+        find_window "$SPAWNED_PID"
+        focus_window "$FOUND_WINDOW"
+        xdotool key Return
+        expect_exit "$SPAWNED_PID" 2 "a second copy of an account with no runtime folder or home"
+        quit
+        [ -z "$made" ] || rm -rf "$folder" # as the machine was
+    fi
     expect_swatch "$other" "screen mode, the pointer over another application's window"
     pointer_shape "${OTHER_POINT[@]}" "$other"
     press

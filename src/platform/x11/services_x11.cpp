@@ -21,7 +21,6 @@
 #include <cstring>
 #include <limits>
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -138,15 +137,18 @@ const char *X11Services::guiPlatform() const
     return "xcb";
 }
 
-// The session's runtime folder, whatever XDG_RUNTIME_DIR says (it is unset in some shells), and the home
-// folder's cache where there is none.
+// The session's runtime folder, whatever XDG_RUNTIME_DIR says (it is unset in some shells); where there is
+// none (no logind, a service account), a folder of this user's alone in the temporary folder, made if it is
+// missing, as tmux makes its own: one that is a link, or that anyone else owns or can enter, is none.
+// Every copy finds the same folder however its environment is set. Empty when there is none to be had.
 std::string X11Services::instanceFolder()
 {
     const std::string runtime = "/run/user/" + std::to_string(getuid());
     if (isPrivateFolder(runtime))
         return runtime;
-    const passwd *user = getpwuid(getuid());
-    return user != nullptr ? std::string(user->pw_dir) + "/.cache" : std::string();
+    const std::string own = "/tmp/zumeko-" + std::to_string(getuid());
+    mkdir(own.c_str(), 0700);
+    return isPrivateFolder(own) ? own : std::string();
 }
 
 // On X11 a copied text lives only as long as the program that copied it. Where no clipboard manager takes
