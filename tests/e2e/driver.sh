@@ -21,6 +21,7 @@ declare -A SCENARIOS=(
     [sway-outputs]="pick pixels" # a second output, at scale 2 and then turned and scaled every way, holds the other window
     [portal]="portal-pick portal-refused"
     [gnome]="start copy second-copy portal-pick help about clipboard-kept" # GNOME Shell, headless
+    [kde]="start copy second-copy portal-pick help about clipboard-kept" # KWin, headless
     [installed]="start copy help clipboard-kept" # the Debian package, started as its menu entry starts it
 )
 [ -n "${SCENARIOS[$ENVIRONMENT]:-}" ] || { echo "driver: no environment '$ENVIRONMENT'" >&2; exit 2; }
@@ -155,7 +156,7 @@ desktop_up()
     press() { desktop click "${1:-1}"; }
     pixel_at() { desktop pixel "$1" "$2" && echo "$DESKTOP_SAID"; }
     reference() { echo "$1"; }
-    NATIVE_PASTE=1
+    NATIVE_PASTE=1 STALE_CLICKS="" # a click sent as an event: as on sway's XWayland
     # A window mapped while another has the focus may open below it: raised as the user would raise it.
     focus_window() { timeout "$E2E_TIMEOUT" xdotool windowactivate --sync "$1" || fail "window $1 was not raised"; }
     picker_start() { other_window "$GREENISH"; }
@@ -192,8 +193,22 @@ gnome_up()
     }
 }
 
+# KWin offers the layer shell, for the other window, and data control, for wl-paste and the clipboard's
+# keeper. Its picker shows nothing of its own: it is open once the portal's backend has asked KWin for it.
+kde_up()
+{
+    start_kwin 1280x1024
+    desktop_up
+    DATA_CONTROL=1
+    another_copies() { spawn other-copy wl-copy --foreground -- "$1"; }
+    spawn picks dbus-monitor --session "type='method_call',interface='org.kde.kwin.ColorPicker',member='pick'"
+    poll_until grep -q NameLost "$E2E_TMP/picks.log" || fail "dbus-monitor did not start"
+    picker_open() { (($(grep -c 'member=pick$' "$E2E_TMP/picks.log") >= $1)); }
+}
+
 case "$ENVIRONMENT" in
 gnome) gnome_up ;;
+kde) kde_up ;;
 wine)
     E2E_TIMEOUT=30 OTHER_ACCOUNTS=""
     x11_up
@@ -540,7 +555,8 @@ scenario_clipboard-kept()
     launch
     click_client "${COPY[@]}"
     quit
-    [ "$(helpers | wc -l)" = 1 ] || fail "not one helper keeps the clipboard: $(helpers)"
+    one_helper() { [ "$(helpers | wc -l)" = 1 ]; }
+    poll_until one_helper || fail "not one helper keeps the clipboard: $(helpers)"
     [ -z "$NATIVE_PASTE" ] || poll_until wayland_clipboard_is "#000000" || fail "after Zumeko ended, a native Wayland program pastes ${CLIPBOARD_SEEN@Q}"
     if [ -n "$DATA_CONTROL" ]; then
         poll_until wayland_clipboard_is "#000000" || fail "after Zumeko ended, a native Wayland program pastes ${CLIPBOARD_SEEN@Q}"

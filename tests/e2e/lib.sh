@@ -97,7 +97,7 @@ stop_bed()
     # Its X server's sockets and locks, which mutter leaves behind when it is stopped.
     local lock owner
     for lock in /tmp/.X*-lock; do
-        read -r owner <"$lock" 2>/dev/null && [ "$owner" = "${BED_COMPOSITOR_PID:-}" ] || continue
+        [ -f "$lock" ] && read -r owner <"$lock" && [ "$owner" = "${BED_COMPOSITOR_PID:-}" ] || continue
         lock="${lock#/tmp/.X}"
         rm -f "/tmp/.X11-unix/X${lock%-lock}" "/tmp/.X${lock}"
     done
@@ -174,6 +174,47 @@ start_gnome()
     XAUTHORITY="$(echo "$E2E_TMP"/gnome/.mutter-Xwaylandauth.*)"
     export DISPLAY XAUTHORITY
     start_desktop "$E2E_TMP/gnome"
+}
+
+# start_kwin WxH: a headless KWin with XWayland on one virtual output, and the desktop portal with KDE's
+# backend (Qt's Wayland plugin, on KWin's socket) and no other desktop's. KWin's own test switches let its
+# fake input and screenshots be used without asking; they are set for KWin alone. Debian's kwin_wayland
+# carries a file capability that a container's bounding set may lack, and then cannot start: a copy, which
+# has none, runs as well. KWin lets a client have its fake input only if it may look at the client's
+# process: the desktop tool runs as KWin's account. Exports WAYLAND_DISPLAY, DISPLAY and
+# DBUS_SESSION_BUS_ADDRESS.
+start_kwin()
+{
+    E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/zumeko-e2e.XXXXXXXX")" E2E_STOP=stop_bed
+    chmod 0711 "$E2E_TMP"
+    mkdir -m 0700 "$E2E_TMP/runtime" "$E2E_TMP/kwin" "$E2E_TMP/kwin-home"
+    mkdir "$E2E_TMP/portals"
+    chown nobody "$E2E_TMP/kwin" "$E2E_TMP/kwin-home"
+    cp /usr/share/xdg-desktop-portal/portals/kde.portal "$E2E_TMP/portals"
+    cp /usr/bin/kwin_wayland "$E2E_TMP/kwin_wayland"
+    cp "$E2E_TOOL" "$E2E_TMP/e2etool"
+    E2E_TOOL="$E2E_TMP/e2etool"
+    # Run by KWin once XWayland is up: it lets root's X clients in, and says where they are.
+    printf '#!/bin/sh\nxhost +si:localuser:root >/dev/null && echo "$DISPLAY" >%s/kwin/display\n' "$E2E_TMP" >"$E2E_TMP/started"
+    chmod 0755 "$E2E_TMP/started"
+    [ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
+    local env=(env -i PATH="$PATH" E2E_BED="$E2E_TMP" XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland)
+    local as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    bed_bus session
+    export DBUS_SESSION_BUS_ADDRESS="$BED_BUS" WAYLAND_DISPLAY="$E2E_TMP/kwin/wayland-0" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+    unset XAUTHORITY
+    env+=(DBUS_SESSION_BUS_ADDRESS="$BED_BUS")
+    spawn session-bus "${env[@]}" HOME="$E2E_TMP/runtime" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" \
+        QT_QPA_PLATFORM=wayland XDG_DESKTOP_PORTAL_DIR="$E2E_TMP/portals" dbus-daemon --nofork --config-file="$E2E_TMP/session-bus.conf"
+    poll_until test -S "$E2E_TMP/session-bus" || fail "no private session bus"
+    spawn kwin "${env[@]}" XDG_RUNTIME_DIR="$E2E_TMP/kwin" HOME="$E2E_TMP/kwin-home" KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 \
+        KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "${as[@]}" "$E2E_TMP/kwin_wayland" --virtual --xwayland --width "${1%x*}" \
+        --height "${1#*x}" --no-lockscreen --no-global-shortcuts --no-kactivities "$E2E_TMP/started"
+    BED_COMPOSITOR_PID=$SPAWNED_PID
+    poll_until test -s "$E2E_TMP/kwin/display" || fail "KWin did not start"
+    DISPLAY="$(cat "$E2E_TMP/kwin/display")"
+    export DISPLAY
+    start_desktop "$E2E_TMP/kwin" "${as[@]}"
 }
 
 # A Wine prefix made once and kept outside the clone, beside Qt for Windows, with what a Windows machine
