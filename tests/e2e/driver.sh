@@ -17,7 +17,7 @@ declare -A SCENARIOS=(
     [x11-scale2]="pick about"
     [openbox]="start copy pick grab about"
     [wine]="copy second-copy pick help about" # no window manager frames its windows here
-    [sway]="start copy pick grab help about clipboard-kept"
+    [sway]="start copy pick grab help about clipboard-kept latency"
     [sway-outputs]="pick pixels" # a second output, at scale 2 and then turned and scaled every way, holds the other window
     [portal]="portal-pick portal-refused"
     [gnome]="start copy second-copy portal-pick help about clipboard-kept" # GNOME Shell, headless
@@ -443,6 +443,57 @@ scenario_grab()
     quit
     pass "grab: the About box is used with the mouse in screen mode, and screen mode has the pointer again after it"
 }
+# A move shows on screen within two frames: the capture for the new place is answered on the next frame,
+# and the swatch painted in the one after. Counted at 20 Hz, where frames are long enough to tell apart.
+scenario_latency()
+{
+    other_window "$GREENISH"
+    swaymsg -q output HEADLESS-1 mode --custom 1280x1024@20Hz
+    launch
+    click_client "${OPTION2[@]}"
+    point "${ROOT_POINT[@]}"
+    expect_swatch "$ROOT" "screen mode, the pointer over the desktop"
+    client_point "${SWATCH[@]}"
+    local said
+    said="$("$E2E_TOOL" latency "${OTHER_POINT[@]}" "$CLIENT_X" "$CLIENT_Y" "$GREENISH")" || true
+    [[ "$said" =~ ^frames\ [12]$ ]] || fail "a pointer move showed on screen after ${said#frames } frames (the limit is 2)"
+    press
+    quit
+    swaymsg -q output HEADLESS-1 mode --custom 1280x1024@60Hz
+    pass "latency: a pointer move shows in the swatch ${said#frames } frames later"
+}
+
+# The physical pixel whose area holds the pointer's hot spot, on an output at every scale and turned every
+# way: a native window drawn in the output's physical pixels shows in each the pixel's own place within it,
+# so the colour under the pointer is known from the pointer's exact place alone.
+scenario_pixels()
+{
+    launch
+    local config scale at x y column row grid=""
+    for config in "scale 1.5" "scale 1.25 transform 90" "scale 2 transform 90" "scale 1 transform 270" \
+        "scale 1.75 transform 180" "scale 2 transform flipped-180" "scale 1.5 transform flipped" \
+        "scale 1 transform flipped-90" "scale 1.25 transform flipped-270"; do
+        swaymsg -q output "$OTHER_OUTPUT" "$config"
+        scale="$(awk '{ print $2 }' <<<"$config")"
+        [ -z "${grid:-}" ] || { kill "$grid"; poll_until exited "$grid"; } # the window of the last turn
+        swaymsg -q focus output "$OTHER_OUTPUT"
+        spawn other "$E2E_TOOL" grid "200x100+${OTHER_PLACE[0]}+${OTHER_PLACE[1]}" 42 "$scale"
+        grid=$SPAWNED_PID
+        poll_until other_said '^ready' || fail "the window drawn in physical pixels did not show ($config)"
+        swaymsg -q focus output HEADLESS-1
+        click_client "${OPTION2[@]}"
+        for at in "100.3 320.6" "101.6 321.2" "150.9 350.45" "180.5 330.75"; do
+            read -r x y <<<"$at"
+            read -r column row < <(awk -v x="$x" -v y="$y" -v s="$scale" -v left="${OTHER_PLACE[0]}" -v top="${OTHER_PLACE[1]}" \
+                'BEGIN { print int(x * s) - left * s, int(y * s) - top * s }')
+            point "$(awk -v x="$x" -v left="$OTHER_OUTPUT_X" 'BEGIN { print left + x }')" "$y"
+            expect_swatch "$(printf '%02X%02X42' $((column % 256)) $((row % 256)))" "output $config, the pointer at $x, $y of it (the window's physical pixel $column, $row)"
+        done
+        press
+    done
+    pass "pixels: the pixel under the pointer exactly, at scales 1 to 2 and in the eight turns of an output"
+}
+
 
 # Looked up in the working folder, as a plain file: a folder of that name, or a hidden file, is none.
 scenario_help()

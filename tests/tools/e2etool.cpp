@@ -11,6 +11,9 @@
 //                                   or in a Wayland session a native surface (of a scale of its own, see
 //                                   nativeWindow); it says "ready" once shown
 //                                   and "press BUTTON" and "release BUTTON" for each that reaches it
+//   e2etool latency X Y SX SY RRGGBB
+//                                   frames from a pointer move to X, Y until SX, SY shows RRGGBB (see
+//                                   latency)
 //   e2etool grab SECONDS            holds the X pointer that long; status 1 when another client holds it
 //   e2etool manager                 an X clipboard manager that takes nothing over: it only answers
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
@@ -73,6 +76,7 @@
 #define namespace layer_namespace // the generated C names an argument so
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
+#include "wlr-screencopy-unstable-v1-client-protocol.h"
 #undef namespace
 
 using namespace Qt::Literals::StringLiterals;
@@ -279,7 +283,8 @@ struct Wayland {
                     { &wl_compositor_interface, &wl_shm_interface, &wl_seat_interface,
                         &zwlr_layer_shell_v1_interface, &zwlr_virtual_pointer_manager_v1_interface,
                         &xdg_wm_base_interface, &wl_data_device_manager_interface,
-                        &org_kde_kwin_fake_input_interface, &wp_viewporter_interface }) {
+                        &org_kde_kwin_fake_input_interface, &wp_viewporter_interface,
+                        &zwlr_screencopy_manager_v1_interface, &wl_output_interface }) {
                     // The compositor from version 3 on, for buffers of a scale of their own; KWin's fake
                     // input from 4 on, for keys.
                     if (std::string_view(interface) == type->name)
@@ -384,6 +389,75 @@ wl_buffer *fill(Wayland &w, int width, int height, unsigned rgb, int scale)
     }
     wl_shm_pool *pool = wl_shm_create_pool(w.get<wl_shm>(wl_shm_interface), fd, size);
     return wl_shm_pool_create_buffer(pool, 0, width * scale, height * scale, stride, WL_SHM_FORMAT_XRGB8888);
+}
+
+// How many frames of the first output it takes, from a pointer move to X, Y (made just after a frame), until
+// the screen shows RRGGBB at SX, SY: each screencopy capture is answered on the next frame, so capturing
+// that pixel again and again counts the frames. Prints "frames N"; status 1 when 30 frames show no change.
+int latency(Wayland &w, int x, int y, int sx, int sy, unsigned rgb)
+{
+    auto *copies = w.get<zwlr_screencopy_manager_v1>(zwlr_screencopy_manager_v1_interface);
+    auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
+    auto *output = w.get<wl_output>(wl_output_interface);
+    const int fd = memfd_create("e2etool", MFD_CLOEXEC);
+    if (copies == nullptr || pointers == nullptr || output == nullptr || fd < 0 || ftruncate(fd, 4096) != 0)
+        return 2;
+    struct Capture {
+        Wayland *w;
+        int fd;
+        std::uint32_t *pixel;
+        wl_buffer *buffer = nullptr;
+        bool bgr = false, over = false, failed = false;
+    } capture { &w, fd, static_cast<std::uint32_t *>(mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd, 0)) };
+    static const zwlr_screencopy_frame_v1_listener listener = {
+        [](void *data, zwlr_screencopy_frame_v1 *frame, std::uint32_t format, std::uint32_t width,
+            std::uint32_t height, std::uint32_t stride) {
+            auto *c = static_cast<Capture *>(data);
+            if (c->buffer == nullptr) {
+                wl_shm_pool *pool = wl_shm_create_pool(c->w->get<wl_shm>(wl_shm_interface), c->fd, 4096);
+                c->buffer = wl_shm_pool_create_buffer(
+                    pool, 0, int(width), int(height), int(stride), WL_SHM_FORMAT_XRGB8888);
+                wl_shm_pool_destroy(pool);
+            }
+            c->bgr = format != WL_SHM_FORMAT_XRGB8888 && format != WL_SHM_FORMAT_ARGB8888;
+            zwlr_screencopy_frame_v1_copy(frame, c->buffer);
+        },
+        ignore,
+        [](void *data, zwlr_screencopy_frame_v1 *, std::uint32_t, std::uint32_t, std::uint32_t) {
+            static_cast<Capture *>(data)->over = true;
+        },
+        [](void *data, zwlr_screencopy_frame_v1 *) { static_cast<Capture *>(data)->failed = true; },
+        ignore,
+        ignore,
+        ignore,
+    };
+    // The pixel as the next frame shows it.
+    const auto next = [&] {
+        capture.over = capture.failed = false;
+        zwlr_screencopy_frame_v1 *frame
+            = zwlr_screencopy_manager_v1_capture_output_region(copies, 0, output, sx, sy, 1, 1);
+        zwlr_screencopy_frame_v1_add_listener(frame, &listener, &capture);
+        while (!capture.over && !capture.failed && wl_display_dispatch(w.display) >= 0) { }
+        zwlr_screencopy_frame_v1_destroy(frame);
+        const std::uint32_t p = *capture.pixel & 0xFFFFFF;
+        return capture.failed ? ~0u : capture.bgr ? (p & 0xFF) << 16 | (p & 0xFF00) | p >> 16 : p;
+    };
+    zwlr_virtual_pointer_v1 *pointer
+        = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointers, w.get<wl_seat>(wl_seat_interface));
+    next();
+    if (next() == rgb)
+        return 2; // already there: nothing to measure
+    // Just after a frame, so that the count is of whole frames.
+    zwlr_virtual_pointer_v1_motion_absolute(pointer, 0, std::uint32_t(x), std::uint32_t(y), 1280, 1024);
+    zwlr_virtual_pointer_v1_frame(pointer);
+    for (int frames = 1; frames <= 30; ++frames) {
+        if (next() == rgb) {
+            say("frames %d\n", frames);
+            return 0;
+        }
+    }
+    say("frames >30\n");
+    return 1;
 }
 
 // Another application's window: on the layer shell where there is one, else a maximized toplevel, which is
@@ -856,7 +930,7 @@ int main(int argc, char *argv[])
         static Wayland connection; // as long as the program, as the leak checker sees
         return paste(connection);
     }
-    if (command == "pointer" || command == "grid"
+    if (command == "pointer" || command == "grid" || command == "latency"
         || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
         Wayland w;
         auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
@@ -895,6 +969,11 @@ int main(int argc, char *argv[])
     xcb_disconnect(c);
     return status;
 }
+        int sx = 0, sy = 0;
+        if (command == "latency" && argc == 7 && std::sscanf(argv[6], "%6x", &rgb) == 1
+            && (x = std::atoi(argv[2]), y = std::atoi(argv[3]), sx = std::atoi(argv[4]),
+                sy = std::atoi(argv[5]), true))
+            return latency(w, x, y, sx, sy, rgb);
         if (command == "grid" && argc == 5
             && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
             && std::sscanf(argv[3], "%2x", &rgb) == 1)
