@@ -11,6 +11,8 @@
 //                                   or in a Wayland session a native surface (of a scale of its own, see
 //                                   nativeWindow); it says "ready" once shown
 //                                   and "press BUTTON" and "release BUTTON" for each that reaches it
+//   e2etool grid WxH+X+Y BB SCALE   a native window drawn at that scale, each physical pixel in a colour of
+//                                   its own (see gridWindow); it says "ready" once shown
 //   e2etool latency X Y SX SY RRGGBB
 //                                   frames from a pointer move to X, Y until SX, SY shows RRGGBB (see
 //                                   latency)
@@ -18,8 +20,6 @@
 //   e2etool manager                 an X clipboard manager that takes nothing over: it only answers
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
 //   e2etool compositor              a Wayland compositor that offers nothing (as GNOME offers none of
-//   e2etool grid WxH+X+Y BB SCALE   a native window drawn at that scale, each physical pixel in a colour of
-//                                   its own (see gridWindow); it says "ready" once shown
 //                                   wlroots' protocols); it says "ready SOCKET" in XDG_RUNTIME_DIR
 //   e2etool portal ANSWER...        a desktop portal on the session bus whose PickColor gives, call by
 //                                   call: "R,G,B" (sRGB, 0 to 1) picked ("~R,G,B" as an older portal that
@@ -71,12 +71,12 @@
 #include <unistd.h>
 
 #include "fake-input-client-protocol.h"
+#include "viewporter-client-protocol.h"
+#include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 #define namespace layer_namespace // the generated C names an argument so
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
-#include "viewporter-client-protocol.h"
-#include "wlr-screencopy-unstable-v1-client-protocol.h"
 #undef namespace
 
 using namespace Qt::Literals::StringLiterals;
@@ -391,6 +391,39 @@ wl_buffer *fill(Wayland &w, int width, int height, unsigned rgb, int scale)
     return wl_shm_pool_create_buffer(pool, 0, width * scale, height * scale, stride, WL_SHM_FORMAT_XRGB8888);
 }
 
+// A window on the layer shell drawn in the output's physical pixels at any scale (its buffer that many times
+// the window's size, shown at the window's size): the physical pixel in column c and row r of it is
+// #CCRRBB, c and r counted from its top left and cut to 8 bits, so that a colour tells the pixel.
+int gridWindow(Wayland &w, int width, int height, int x, int y, double scale, unsigned blue)
+{
+    auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
+    auto *viewporter = w.get<wp_viewporter>(wp_viewporter_interface);
+    const int columns = int(std::lround(width * scale)), rows = int(std::lround(height * scale));
+    const int stride = 4 * columns, size = stride * rows;
+    const int fd = memfd_create("e2etool", MFD_CLOEXEC);
+    if (layers == nullptr || viewporter == nullptr || fd < 0 || ftruncate(fd, size) != 0)
+        return 1;
+    auto *pixels
+        = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_WRITE, MAP_SHARED, fd, 0));
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column)
+            pixels[row * columns + column] = 0xFF000000 | std::uint32_t(column & 0xFF) << 16
+                | std::uint32_t(row & 0xFF) << 8 | (blue & 0xFF);
+    }
+    wl_shm_pool *pool = wl_shm_create_pool(w.get<wl_shm>(wl_shm_interface), fd, size);
+    wl_buffer *buffer = wl_shm_pool_create_buffer(pool, 0, columns, rows, stride, WL_SHM_FORMAT_XRGB8888);
+    wl_surface *surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
+    placeOnLayer(w, layers, surface, width, height, x, y);
+    wp_viewport_set_destination(wp_viewporter_get_viewport(viewporter, surface), width, height);
+    wl_surface_attach(surface, buffer, 0, 0);
+    wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
+    static const wl_callback_listener shown
+        = { [](void *, wl_callback *, std::uint32_t) { say("ready\n"); } };
+    wl_callback_add_listener(wl_surface_frame(surface), &shown, nullptr);
+    wl_surface_commit(surface);
+    return w.serve();
+}
+
 // How many frames of the first output it takes, from a pointer move to X, Y (made just after a frame), until
 // the screen shows RRGGBB at SX, SY: each screencopy capture is answered on the next frame, so capturing
 // that pixel again and again counts the frames. Prints "frames N"; status 1 when 30 frames show no change.
@@ -542,39 +575,6 @@ int paste(Wayland &w)
     wl_surface_attach(t.surface, buffer, 0, 0);
     wl_surface_commit(t.surface);
     while (!clipboard.focused && wl_display_dispatch(w.display) >= 0) { }
-// A window on the layer shell drawn in the output's physical pixels at any scale (its buffer that many times
-// the window's size, shown at the window's size): the physical pixel in column c and row r of it is
-// #CCRRBB, c and r counted from its top left and cut to 8 bits, so that a colour tells the pixel.
-int gridWindow(Wayland &w, int width, int height, int x, int y, double scale, unsigned blue)
-{
-    auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
-    auto *viewporter = w.get<wp_viewporter>(wp_viewporter_interface);
-    const int columns = int(std::lround(width * scale)), rows = int(std::lround(height * scale));
-    const int stride = 4 * columns, size = stride * rows;
-    const int fd = memfd_create("e2etool", MFD_CLOEXEC);
-    if (layers == nullptr || viewporter == nullptr || fd < 0 || ftruncate(fd, size) != 0)
-        return 1;
-    auto *pixels
-        = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_WRITE, MAP_SHARED, fd, 0));
-    for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns; ++column)
-            pixels[row * columns + column] = 0xFF000000 | std::uint32_t(column & 0xFF) << 16
-                | std::uint32_t(row & 0xFF) << 8 | (blue & 0xFF);
-    }
-    wl_shm_pool *pool = wl_shm_create_pool(w.get<wl_shm>(wl_shm_interface), fd, size);
-    wl_buffer *buffer = wl_shm_pool_create_buffer(pool, 0, columns, rows, stride, WL_SHM_FORMAT_XRGB8888);
-    wl_surface *surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
-    placeOnLayer(w, layers, surface, width, height, x, y);
-    wp_viewport_set_destination(wp_viewporter_get_viewport(viewporter, surface), width, height);
-    wl_surface_attach(surface, buffer, 0, 0);
-    wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
-    static const wl_callback_listener shown
-        = { [](void *, wl_callback *, std::uint32_t) { say("ready\n"); } };
-    wl_callback_add_listener(wl_surface_frame(surface), &shown, nullptr);
-    wl_surface_commit(surface);
-    return w.serve();
-}
-
     wl_display_roundtrip(w.display); // the selection comes with the focus
     int pipe[2];
     if (clipboard.offer == nullptr || clipboard.type.empty() || ::pipe2(pipe, O_CLOEXEC) != 0)
@@ -941,6 +941,15 @@ int main(int argc, char *argv[])
             say("ready\n");
             return w.serve();
         }
+        int sx = 0, sy = 0;
+        if (command == "latency" && argc == 7 && std::sscanf(argv[6], "%6x", &rgb) == 1
+            && (x = std::atoi(argv[2]), y = std::atoi(argv[3]), sx = std::atoi(argv[4]),
+                sy = std::atoi(argv[5]), true))
+            return latency(w, x, y, sx, sy, rgb);
+        if (command == "grid" && argc == 5
+            && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
+            && std::sscanf(argv[3], "%2x", &rgb) == 1)
+            return gridWindow(w, width, height, x, y, std::atof(argv[4]), rgb);
         if (argc >= 4 && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
             && std::sscanf(argv[3], "%6x", &rgb) == 1)
             return nativeWindow(w, width, height, x, y, rgb, argc > 4 ? std::atoi(argv[4]) : 1);
@@ -969,12 +978,3 @@ int main(int argc, char *argv[])
     xcb_disconnect(c);
     return status;
 }
-        int sx = 0, sy = 0;
-        if (command == "latency" && argc == 7 && std::sscanf(argv[6], "%6x", &rgb) == 1
-            && (x = std::atoi(argv[2]), y = std::atoi(argv[3]), sx = std::atoi(argv[4]),
-                sy = std::atoi(argv[5]), true))
-            return latency(w, x, y, sx, sy, rgb);
-        if (command == "grid" && argc == 5
-            && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
-            && std::sscanf(argv[3], "%2x", &rgb) == 1)
-            return gridWindow(w, width, height, x, y, std::atof(argv[4]), rgb);
