@@ -202,7 +202,7 @@ kde_up()
     DATA_CONTROL=1
     another_copies() { spawn other-copy wl-copy --foreground -- "$1"; }
     spawn picks dbus-monitor --session "type='method_call',interface='org.kde.kwin.ColorPicker',member='pick'"
-    poll_until grep -q NameLost "$E2E_TMP/picks.log" || fail "dbus-monitor did not start"
+    poll_until grep -qs NameLost "$E2E_TMP/picks.log" || fail "dbus-monitor did not start"
     picker_open() { (($(grep -c 'member=pick$' "$E2E_TMP/picks.log") >= $1)); }
 }
 

@@ -84,7 +84,7 @@ start_sway()
 # The bus and what it starts are root's, as they are the user's in the user's own session: the portal answers
 # only a caller whose process it may look at. Every process of the bed carries E2E_BED in its environment,
 # and that is how each is found, by its id, and stopped at the end.
-bed_pids() { grep -lsz "^E2E_BED=$E2E_TMP\$" /proc/[0-9]*/environ | cut -d/ -f3 || true; }
+bed_pids() { grep -lsxzF "E2E_BED=$E2E_TMP" /proc/[0-9]*/environ | cut -d/ -f3 || true; }
 # The compositor first, then the rest of the bed.
 stop_bed()
 {
@@ -92,7 +92,9 @@ stop_bed()
     [ -z "${BED_COMPOSITOR_PID:-}" ] || { kill -TERM "$BED_COMPOSITOR_PID" && poll_until exited "$BED_COMPOSITOR_PID"; } 2>/dev/null
     local pids
     pids="$(bed_pids)"
+    # shellcheck disable=SC2046,SC2086 # a word for each pid
     [ -z "$pids" ] || kill -TERM $pids 2>/dev/null
+    # shellcheck disable=SC2046
     poll_until test -z "$(bed_pids)" || kill -KILL $(bed_pids) 2>/dev/null
     # Its X server's sockets and locks, which mutter leaves behind when it is stopped.
     local lock owner
@@ -124,8 +126,8 @@ start_desktop()
     # until a window sees a click.
     spawn probe env -u WAYLAND_DISPLAY "$E2E_TOOL" window 16x16+0+1000 000000
     local probe=$SPAWNED_PID
-    poll_until grep -q ready "$E2E_TMP/probe.log" || fail "no window to try the compositor's input on"
-    clicked() { desktop move 8 1008 && desktop click 1 && grep -q '^press' "$E2E_TMP/probe.log"; }
+    poll_until grep -qs ready "$E2E_TMP/probe.log" || fail "no window to try the compositor's input on"
+    clicked() { desktop move 8 1008 && desktop click 1 && grep -qs '^press' "$E2E_TMP/probe.log"; }
     poll_until clicked || fail "the compositor's own input reaches no window"
     kill "$probe"
 }
