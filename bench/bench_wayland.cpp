@@ -66,8 +66,9 @@ int main(int argc, char *argv[])
     window.show();
     settle(500);
 
-    std::printf("Wayland, headless sway at %.0f Hz (Qt sees %.0f Hz), %.0f s each, beside the floor (the same timer "
-                "and reads, no window)\n",
+    std::printf(
+        "Wayland, headless sway at %.0f Hz (Qt sees %.0f Hz), %.0f s each, beside the floor (the same timer "
+        "and reads, no window)\n",
         refresh, window.screen()->refreshRate(), seconds);
     {
         // A colour that changes at every frame under a still pointer: each fresh capture is a new colour.
@@ -80,24 +81,26 @@ int main(int argc, char *argv[])
                     "(%.2fx the refresh rate, up to 100) with %.1f ticks a second\n",
             floor.freshPerSecond, zumeko.freshPerSecond, zumeko.freshPerSecond / std::min(refresh, 100.0),
             zumeko.ticksPerSecond);
-        std::printf("  CPU, the colour changing at every frame: floor %5.2f %% of one core, Zumeko %5.2f %% (%.2fx)\n",
+        std::printf("  CPU, the colour changing at every frame: floor %5.2f %% of one core, Zumeko %5.2f %% "
+                    "(%.2fx)\n",
             floor.cpuPercent, zumeko.cpuPercent, zumeko.cpuPercent / floor.cpuPercent);
     }
     Helper halves(helperProgram, QStringLiteral("halves"));
     halves.move(LeftX, Y);
     settle(300);
     const Rate floorStill = floorRate(seconds), still = zumekoRate(window, seconds);
-    std::printf("  CPU, pointer still: floor %5.2f %% of one core, Zumeko %5.2f %% (%.2fx)\n", floorStill.cpuPercent,
-        still.cpuPercent, still.cpuPercent / floorStill.cpuPercent);
+    std::printf("  CPU, pointer still: floor %5.2f %% of one core, Zumeko %5.2f %% (%.2fx)\n",
+        floorStill.cpuPercent, still.cpuPercent, still.cpuPercent / floorStill.cpuPercent);
     // The pointer moving a pixel every 10 ms, across the two colours.
     QTimer mover;
     int step = 0;
-    QObject::connect(&mover, &QTimer::timeout, [&] { halves.move(LeftX + (step++ * 7 % (RightX - LeftX)), Y); });
+    QObject::connect(
+        &mover, &QTimer::timeout, [&] { halves.move(LeftX + (step++ * 7 % (RightX - LeftX)), Y); });
     mover.start(10);
     const Rate floorMoving = floorRate(seconds), moving = zumekoRate(window, seconds);
     mover.stop();
-    std::printf("  CPU, pointer moving: floor %5.2f %% of one core, Zumeko %5.2f %% (%.2fx)\n", floorMoving.cpuPercent,
-        moving.cpuPercent, moving.cpuPercent / floorMoving.cpuPercent);
+    std::printf("  CPU, pointer moving: floor %5.2f %% of one core, Zumeko %5.2f %% (%.2fx)\n",
+        floorMoving.cpuPercent, moving.cpuPercent, moving.cpuPercent / floorMoving.cpuPercent);
 
     // From a move across the boundary of two colours to the swatch's new colour, set and then painted.
     const auto *swatch = window.findChild<Label *>(QStringLiteral("LblGetcolor"));
@@ -137,14 +140,39 @@ int main(int argc, char *argv[])
         }
         settle(50);
     }
+    // The same, as the screen shows it: the test tool moves the pointer just after a frame and captures the
+    // swatch frame by frame until it shows the new colour.
+    std::vector<double> onScreen;
+    const QString tool = qEnvironmentVariable("E2E_TOOL");
+    const QPoint at = swatch->mapToGlobal(swatch->rect().center());
+    for (int i = 0; !tool.isEmpty() && i < (quick ? 5 : 15); ++i) {
+        halves.move(LeftX, Y);
+        settle(100);
+        QProcess count;
+        count.start(tool,
+            { QStringLiteral("latency"), QString::number(RightX), QString::number(Y), QString::number(at.x()),
+                QString::number(at.y()), QStringLiteral("C0D0E0") }); // HalfRight, as RRGGBB
+        QEventLoop loop; // the window goes on ticking and capturing meanwhile
+        QObject::connect(&count, &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        const QByteArray said = count.readAllStandardOutput().trimmed();
+        if (said.startsWith("frames ") && count.exitCode() == 0)
+            onScreen.push_back(said.mid(7).toDouble());
+    }
     window.Option1_Click();
     const auto median = [](std::vector<double> v) {
         std::sort(v.begin(), v.end());
         return v.empty() ? -1.0 : v[v.size() / 2];
     };
     const double frame = 1000.0 / refresh;
-    std::printf("  pointer move to the swatch, median of %zu: colour set %.1f ms (%.2f frames), painted %.1f ms "
-                "(%.2f frames)\n",
+    std::printf(
+        "  pointer move to the swatch, median of %zu: colour set %.1f ms (%.2f frames), painted %.1f ms "
+        "(%.2f frames)\n",
         setMs.size(), median(setMs), median(setMs) / frame, median(paintedMs), median(paintedMs) / frame);
+    std::printf(
+        "  pointer move to the swatch as the screen shows it, median of %zu: %.0f frames at %.0f Hz (the "
+        "limit is 2)\n",
+        onScreen.size(), median(onScreen), refresh);
     return 0;
 }
