@@ -498,6 +498,9 @@ scenario_pixels()
 # Looked up in the working folder, as a plain file: a folder of that name, or a hidden file, is none.
 scenario_help()
 {
+        # Shown, as a user would see it, in its place on that output.
+        grid_shown() { [ "$(pixel_at $((OTHER_OUTPUT_X + 140)) 350)" != "$ROOT" ]; }
+        poll_until grid_shown || fail "the window drawn in physical pixels is not on $OTHER_OUTPUT ($config)"
     record_opener
     mkdir -p "$E2E_TMP/help" "$E2E_TMP/no-help/help.html"
     touch "$E2E_TMP/help/help.html" "$E2E_TMP/no-help/.help.html"
