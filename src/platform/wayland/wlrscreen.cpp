@@ -590,7 +590,10 @@ void WlrScreen::Connection::done(std::unique_ptr<Capture> finished)
     if (finished == nullptr)
         return;
     finished->frame.reset();
-    if (finished->buffer != nullptr && spare.size() < 4)
+    // A whole output's buffer is worth keeping only while whole outputs are read.
+    constexpr std::size_t Small = 64 * 1024;
+    const bool wholeRead = !turn || finished->output->regionsFail;
+    if (finished->buffer != nullptr && spare.size() < 4 && (wholeRead || finished->buffer->size <= Small))
         spare.push_back(std::move(finished->buffer));
 }
 
