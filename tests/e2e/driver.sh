@@ -64,8 +64,8 @@ pointer_shape() { true; } # the X server leaves its cursor out of what it shows
 another_copies() { echo -n "$1" | xclip -selection clipboard -i; }
 DATA_CONTROL="" # the compositor lets native Wayland programs such as wl-paste read the clipboard
 NATIVE_PASTE="" # wayland_clipboard_is reads the clipboard as a native Wayland program pastes it
-STALE_CLICKS=1 # a click can reach Zumeko as X events with a time of the driver's choosing (not Wine's)
 OTHER_ACCOUNTS=1 # Zumeko can be started by another account on this display (an X server open to all)
+STALE_CLICKS=1 # a click can reach Zumeko as X events with a time of the driver's choosing (not Wine's)
 steal_pointer()
 {
     if [ "$ENVIRONMENT" = openbox ]; then
@@ -110,8 +110,8 @@ sway_up()
         config+=$'\n'"output HEADLESS-2 resolution 1280x1024 position 1280 0 scale 2 bg #$ROOT solid_color"
     fi
     start_sway "$config"
-    point() { swaymsg -q seat - cursor set "$1" "$2"; }
     OTHER_ACCOUNTS="" # XWayland is open to root alone
+    point() { swaymsg -q seat - cursor set "$1" "$2"; }
     press() { swaymsg -q seat - cursor press "button${1:-1}" && swaymsg -q seat - cursor release "button${1:-1}"; }
     pixel_at() { grim -g "$1,$2 1x1" -t ppm - | tail -c 3 | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
     # Exact at 24 bits; and the cursor, which this compositor draws into the picture, may be there.
@@ -151,8 +151,8 @@ sway_up()
 # open.
 desktop_up()
 {
-    point() { desktop move "$1" "$2"; }
     OTHER_ACCOUNTS="" # XWayland is open to root alone
+    point() { desktop move "$1" "$2"; }
     press() { desktop click "${1:-1}"; }
     pixel_at() { desktop pixel "$1" "$2" && echo "$DESKTOP_SAID"; }
     reference() { echo "$1"; }
@@ -192,7 +192,6 @@ gnome_up()
         ((DESKTOP_SAID > 0))
     }
 }
-
 # KWin offers the layer shell, for the other window, and data control, for wl-paste and the clipboard's
 # keeper. Its picker shows nothing of its own: it is open once the portal's backend has asked KWin for it.
 kde_up()
@@ -363,20 +362,6 @@ scenario_second-copy()
     xdotool key Return
     expect_exit "$SPAWNED_PID" 2 "a second copy after its message was closed"
     quit
-    pass "second-copy: refused with its message and status 2"
-}
-
-scenario_pick()
-{
-    other_window "$GREENISH"
-    local root other
-    root="$(reference "$ROOT" "${ROOT_POINT[@]}")" other="$(reference "$GREENISH" "${OTHER_POINT[@]}")"
-    launch
-    expect_swatch 000000 "at start, with the scroll bars"
-    click_client "${OPTION2[@]}"
-    point "${ROOT_POINT[@]}"
-    expect_swatch "$root" "screen mode, the pointer over the desktop"
-    point "${OTHER_POINT[@]}"
     # And for an account with no runtime folder and a home that does not exist, as a service account or a
     # session without logind has: the lock finds a folder of that account's alone all the same.
     if [ -n "$OTHER_ACCOUNTS" ]; then
@@ -395,6 +380,20 @@ scenario_pick()
         quit
         [ -z "$made" ] || rm -rf "$folder" # as the machine was
     fi
+    pass "second-copy: refused with its message and status 2"
+}
+
+scenario_pick()
+{
+    other_window "$GREENISH"
+    local root other
+    root="$(reference "$ROOT" "${ROOT_POINT[@]}")" other="$(reference "$GREENISH" "${OTHER_POINT[@]}")"
+    launch
+    expect_swatch 000000 "at start, with the scroll bars"
+    click_client "${OPTION2[@]}"
+    point "${ROOT_POINT[@]}"
+    expect_swatch "$root" "screen mode, the pointer over the desktop"
+    point "${OTHER_POINT[@]}"
     expect_swatch "$other" "screen mode, the pointer over another application's window"
     pointer_shape "${OTHER_POINT[@]}" "$other"
     press
@@ -443,6 +442,7 @@ scenario_grab()
     quit
     pass "grab: the About box is used with the mouse in screen mode, and screen mode has the pointer again after it"
 }
+
 # A move shows on screen within two frames: the capture for the new place is answered on the next frame,
 # and the swatch painted in the one after. Counted at 20 Hz, where frames are long enough to tell apart.
 scenario_latency()
@@ -480,6 +480,9 @@ scenario_pixels()
         spawn other "$E2E_TOOL" grid "200x100+${OTHER_PLACE[0]}+${OTHER_PLACE[1]}" 42 "$scale"
         grid=$SPAWNED_PID
         poll_until other_said '^ready' || fail "the window drawn in physical pixels did not show ($config)"
+        # Shown, as a user would see it, in its place on that output.
+        grid_shown() { [ "$(pixel_at $((OTHER_OUTPUT_X + 140)) 350)" != "$ROOT" ]; }
+        poll_until grid_shown || fail "the window drawn in physical pixels is not on $OTHER_OUTPUT ($config)"
         swaymsg -q focus output HEADLESS-1
         click_client "${OPTION2[@]}"
         for at in "100.3 320.6" "101.6 321.2" "150.9 350.45" "180.5 330.75"; do
@@ -494,13 +497,9 @@ scenario_pixels()
     pass "pixels: the pixel under the pointer exactly, at scales 1 to 2 and in the eight turns of an output"
 }
 
-
 # Looked up in the working folder, as a plain file: a folder of that name, or a hidden file, is none.
 scenario_help()
 {
-        # Shown, as a user would see it, in its place on that output.
-        grid_shown() { [ "$(pixel_at $((OTHER_OUTPUT_X + 140)) 350)" != "$ROOT" ]; }
-        poll_until grid_shown || fail "the window drawn in physical pixels is not on $OTHER_OUTPUT ($config)"
     record_opener
     mkdir -p "$E2E_TMP/help" "$E2E_TMP/no-help/help.html"
     touch "$E2E_TMP/help/help.html" "$E2E_TMP/no-help/.help.html"
@@ -547,37 +546,6 @@ scenario_about()
 # Where nothing can read the screen (a Wayland session with neither wlroots' protocols nor a session bus for
 # a portal, or one asked for where no compositor answers), screen mode says so and gives the bars back; and
 # a platform that is not there is named at the start.
-# The physical pixel whose area holds the pointer's hot spot, on an output at every scale and turned every
-# way: a native window drawn in the output's physical pixels shows in each the pixel's own place within it,
-# so the colour under the pointer is known from the pointer's exact place alone.
-scenario_pixels()
-{
-    launch
-    local config scale at x y column row grid=""
-    for config in "scale 1.5" "scale 1.25 transform 90" "scale 2 transform 90" "scale 1 transform 270" \
-        "scale 1.75 transform 180" "scale 2 transform flipped-180" "scale 1.5 transform flipped" \
-        "scale 1 transform flipped-90" "scale 1.25 transform flipped-270"; do
-        swaymsg -q output "$OTHER_OUTPUT" "$config"
-        scale="$(awk '{ print $2 }' <<<"$config")"
-        [ -z "${grid:-}" ] || { kill "$grid"; poll_until exited "$grid"; } # the window of the last turn
-        swaymsg -q focus output "$OTHER_OUTPUT"
-        spawn other "$E2E_TOOL" grid "200x100+${OTHER_PLACE[0]}+${OTHER_PLACE[1]}" 42 "$scale"
-        grid=$SPAWNED_PID
-        poll_until other_said '^ready' || fail "the window drawn in physical pixels did not show ($config)"
-        swaymsg -q focus output HEADLESS-1
-        click_client "${OPTION2[@]}"
-        for at in "100.3 320.6" "101.6 321.2" "150.9 350.45" "180.5 330.75"; do
-            read -r x y <<<"$at"
-            read -r column row < <(awk -v x="$x" -v y="$y" -v s="$scale" -v left="${OTHER_PLACE[0]}" -v top="${OTHER_PLACE[1]}" \
-                'BEGIN { print int(x * s) - left * s, int(y * s) - top * s }')
-            point "$(awk -v x="$x" -v left="$OTHER_OUTPUT_X" 'BEGIN { print left + x }')" "$y"
-            expect_swatch "$(printf '%02X%02X42' $((column % 256)) $((row % 256)))" "output $config, the pointer at $x, $y of it (the window's physical pixel $column, $row)"
-        done
-        press
-    done
-    pass "pixels: the pixel under the pointer exactly, at scales 1 to 2 and in the eight turns of an output"
-}
-
 scenario_unreadable()
 {
     local err
