@@ -85,18 +85,18 @@ start_sway()
 # only a caller whose process it may look at. Every process of the bed carries E2E_BED in its environment,
 # and that is how each is found, by its id, and stopped at the end.
 bed_pids() { grep -lsxzF "E2E_BED=$E2E_TMP" /proc/[0-9]*/environ | cut -d/ -f3 || true; }
-# The compositor first, then the rest of the bed.
 stop_bed()
 {
     [ -z "${DESKTOP_IN:-}" ] || exec {DESKTOP_IN}>&- # the desktop tool ends with its input
-    [ -z "${BED_COMPOSITOR_PID:-}" ] || { kill -TERM "$BED_COMPOSITOR_PID" && poll_until exited "$BED_COMPOSITOR_PID"; } 2>/dev/null
     local pids
     pids="$(bed_pids)"
     # shellcheck disable=SC2046,SC2086 # a word for each pid
     [ -z "$pids" ] || kill -TERM $pids 2>/dev/null
+    bed_gone() { [ -z "$(bed_pids)" ]; }
     # shellcheck disable=SC2046
-    poll_until test -z "$(bed_pids)" || kill -KILL $(bed_pids) 2>/dev/null
-    # Its X server's sockets and locks, which mutter leaves behind when it is stopped.
+    poll_until bed_gone || kill -KILL $(bed_pids) 2>/dev/null
+    # Its X server's sockets and locks, which a compositor stopped this way leaves behind. (GNOME Shell, asked
+    # alone to end, was still running seconds later.)
     local lock owner
     for lock in /tmp/.X*-lock; do
         [ -f "$lock" ] && read -r owner <"$lock" && [ "$owner" = "${BED_COMPOSITOR_PID:-}" ] || continue
@@ -104,11 +104,18 @@ stop_bed()
         rm -f "/tmp/.X11-unix/X${lock%-lock}" "/tmp/.X${lock}"
     done
 }
-# bed_bus NAME: a private bus that anyone on the machine may use, its address in BED_BUS.
+# bed_bus NAME [SERVICE...]: a private bus that anyone on the machine may use, which starts on demand only
+# the D-Bus services named (the desktop's other services cost time and are not tried here); its address in
+# BED_BUS.
 bed_bus()
 {
+    mkdir "$E2E_TMP/$1-services"
+    local service
+    for service in "${@:2}"; do
+        cp "/usr/share/dbus-1/services/$service.service" "$E2E_TMP/$1-services"
+    done
     printf '%s\n' "<busconfig><type>$1</type><listen>unix:path=$E2E_TMP/$1-bus</listen><auth>EXTERNAL</auth>" \
-        "$([ "$1" = session ] && echo '<standard_session_servicedirs/>')" \
+        "<servicedir>$E2E_TMP/$1-services</servicedir>" \
         '<policy context="default"><allow user="*"/><allow own="*"/><allow send_type="*"/><allow receive_type="*"/></policy></busconfig>' \
         >"$E2E_TMP/$1-bus.conf"
     BED_BUS="unix:path=$E2E_TMP/$1-bus"
@@ -161,7 +168,8 @@ start_gnome()
     bed_bus system
     env+=(DBUS_SYSTEM_BUS_ADDRESS="$BED_BUS")
     spawn system-bus "${env[@]}" dbus-daemon --nofork --config-file="$E2E_TMP/system-bus.conf"
-    bed_bus session
+    bed_bus session org.freedesktop.portal.Desktop org.freedesktop.impl.portal.PermissionStore \
+        org.freedesktop.impl.portal.desktop.gnome
     export DBUS_SESSION_BUS_ADDRESS="$BED_BUS" WAYLAND_DISPLAY="$E2E_TMP/gnome/wayland-0" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     env+=(DBUS_SESSION_BUS_ADDRESS="$BED_BUS")
     spawn session-bus "${env[@]}" HOME="$E2E_TMP/runtime" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" \
@@ -202,7 +210,8 @@ start_kwin()
     [ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
     local env=(env -i PATH="$PATH" E2E_BED="$E2E_TMP" XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland)
     local as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    bed_bus session
+    bed_bus session org.freedesktop.portal.Desktop org.freedesktop.impl.portal.PermissionStore \
+        org.freedesktop.impl.portal.desktop.kde
     export DBUS_SESSION_BUS_ADDRESS="$BED_BUS" WAYLAND_DISPLAY="$E2E_TMP/kwin/wayland-0" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     unset XAUTHORITY
     env+=(DBUS_SESSION_BUS_ADDRESS="$BED_BUS")
