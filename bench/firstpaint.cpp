@@ -2,7 +2,8 @@
 // firstpaint SETTLE_MS COMMAND [ARGS...]
 // Starts COMMAND on an X server with no other windows and prints, in milliseconds, how long it took until
 // its first top-level window was mapped and showed something drawn (more than one colour), then its
-// resident memory in MiB once it has settled for SETTLE_MS. The same yardstick for every toolkit.
+// resident memory in MiB once it has settled for SETTLE_MS. The same yardstick for every toolkit. A program
+// that shows no drawn window within 15 s is ended, and said so: "no window in 15 s", status 3.
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <poll.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -80,11 +82,26 @@ int main(int argc, char *argv[])
         std::perror("posix_spawnp");
         return 1;
     }
+    // A peer that never shows a window would otherwise hold the whole benchmark.
+    const auto deadline = start + std::chrono::seconds(15);
+    const auto giveUp = [pid] {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        std::printf("no window in 15 s\n");
+        return 3;
+    };
     xcb_window_t window = XCB_NONE;
     while (window == XCB_NONE) {
-        xcb_generic_event_t *event = xcb_wait_for_event(c);
-        if (event == nullptr)
-            return 1;
+        xcb_generic_event_t *event = xcb_poll_for_event(c);
+        if (event == nullptr) {
+            if (xcb_connection_has_error(c))
+                return 1;
+            if (Clock::now() >= deadline)
+                return giveUp();
+            pollfd ready { xcb_get_file_descriptor(c), POLLIN, 0 };
+            poll(&ready, 1, 50);
+            continue;
+        }
         if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY) {
             const auto *map = reinterpret_cast<xcb_map_notify_event_t *>(event);
             if (!map->override_redirect)
@@ -93,8 +110,11 @@ int main(int argc, char *argv[])
         std::free(event);
     }
     const auto mapped = Clock::now();
-    while (!drawn(c, window))
+    while (!drawn(c, window)) {
+        if (Clock::now() >= deadline)
+            return giveUp();
         std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
     const auto painted = Clock::now();
 
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argv[1])));
