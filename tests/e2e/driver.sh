@@ -401,7 +401,11 @@ scenario_second-copy()
     # And for an account with no runtime folder and a home that does not exist, as a service account or a
     # session without logind has: the lock finds a folder of that account's alone all the same.
     if [ -n "$OTHER_ACCOUNTS" ]; then
-        local as=(setpriv --reuid=nobody --regid=nogroup --clear-groups env -u XDG_RUNTIME_DIR -C / "$E2E_ZUMEKO")
+        # A copy of the program where that account can reach it, wherever the build is.
+        chmod 0711 "$E2E_TMP"
+        mkdir -p -m 0755 "$E2E_TMP/nobody"
+        cp "$E2E_ZUMEKO" "$E2E_TMP/nobody/zumeko"
+        local as=(setpriv --reuid=nobody --regid=nogroup --clear-groups env -u XDG_RUNTIME_DIR -C / "$E2E_TMP/nobody/zumeko")
         local folder="/tmp/zumeko-$(id -u nobody)" made=""
         [ -e "$folder" ] || made=1
         spawn first-nobody "${as[@]}"
