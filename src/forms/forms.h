@@ -53,7 +53,7 @@ void FitFont(QWidget *control, const QStringList &texts = {});
 QImage ProgramIconImage();
 QIcon ProgramIcon();
 
-// The clipboard's plain-text slot. SetClipboardText reports whether the text really arrived.
+// The clipboard's plain-text slot. ClipboardSetText reports whether the text reads back.
 void ClipboardClear();
 bool ClipboardSetText(const QString &text);
 // Tests stand in for a clipboard that cannot be written.

@@ -187,7 +187,8 @@ void FrmMain::fitTexts()
 
 void FrmMain::setTabOrder()
 {
-    // Ascending tab index over the controls that take the focus; the capture control (19) takes none.
+    // Ascending tab index over the controls that take the focus; the capture control, last in the
+    // window's numbering, takes none.
     const QWidget *order[]
         = { HScroll_R, HScroll_G, HScroll_B, Option1, Option2, CmdCopy, ChkFonttag, CmdQuit };
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
