@@ -277,6 +277,10 @@ eval "$("$E2E_TOOL" points)"
 
 # --- steps the scenarios share ---------------------------------------------------------------------------
 
+# Where a check is that something does not happen, there is no condition to wait on: this waits long enough
+# for it to happen if it would (a press to reach the window underneath, a colour or a size to change).
+nothing_happens() { sleep 0.3; }
+
 # launch [FOLDER]: a new Zumeko started in FOLDER (the installed one in its own); PID, WIN, MENU_HEIGHT
 # and HELP_FOLDER, once its window has the size it keeps.
 launch()
@@ -342,11 +346,11 @@ scenario_start()
     launch
     centred || fail "the window at +$WIN_X+$WIN_Y is not centred with its frame"
     xdotool windowsize "$WIN" 300 200 # as a program may, past the window manager
-    sleep 0.3
+    nothing_happens
     poll_until size_is_fixed || fail "the window was resized to ${WIN_WIDTH}x$WIN_HEIGHT and kept that size"
     if [ "$ENVIRONMENT" = openbox ]; then # placed once: the user's move stays
         xdotool windowmove --sync "$WIN" 10 40
-        sleep 0.3
+        nothing_happens
         window_geometry "$WIN"
         [ "$WIN_Y" -lt 300 ] || fail "the window went back to the centre after the user moved it"
     fi
@@ -438,7 +442,7 @@ scenario_pick()
     pointer_shape "${OTHER_POINT[@]}" "$other"
     press
     point "${ROOT_POINT[@]}"
-    sleep 0.3 # long enough for a press to reach the window underneath, and for a colour to change
+    nothing_happens
     swatch_shows "$other" || fail "a click fixed the colour, then the pointer moved on: the swatch changed to #$SWATCH_SEEN"
     ! other_said '^(press|release)' || fail "the click that fixed the colour also reached the window underneath"
     click_client "${COPY[@]}"
@@ -477,7 +481,7 @@ scenario_grab()
     expect_swatch "$(reference "$GREENISH" "${OTHER_POINT[@]}")" "screen mode after the About box"
     press
     point "${ROOT_POINT[@]}"
-    sleep 0.3
+    nothing_happens
     ! other_said '^(press|release)' || fail "after the About box, a click in screen mode reached the window underneath"
     quit
     pass "grab: the About box is used with the mouse in screen mode, and screen mode has the pointer again after it"
@@ -678,7 +682,7 @@ scenario_portal-pick()
     click_client "${OPTION2[@]}"
     xdotool key Up # the scroll bars again, before the desktop's picker has answered
     picker_answer 1 "${OTHER_POINT[@]}"
-    sleep 0.3
+    nothing_happens
     swatch_shows 000000 || fail "a pick answered after screen mode was left changed the swatch to #$SWATCH_SEEN"
     click_client "${OPTION2[@]}"
     picker_answer 2 "${OTHER_POINT[@]}"
@@ -691,7 +695,7 @@ scenario_portal-pick()
     local first="$PICKED"
     click_client "${OPTION2[@]}"
     picker_answer 3 cancel
-    sleep 0.3
+    nothing_happens
     swatch_shows "$first" || fail "a cancelled pick changed the swatch to #$SWATCH_SEEN"
     client_point 4 4
     local own=("$CLIENT_X" "$CLIENT_Y")
