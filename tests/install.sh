@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# install.sh BUILD_DIR PREFIX: installs into a scratch folder and checks that Zumeko lands like a desktop
-# application, each file valid by the freedesktop tools.
+# install.sh BUILD_DIR PREFIX VERSION: installs into a scratch folder and checks that Zumeko VERSION lands
+# like a desktop application, each file valid by the freedesktop tools.
 set -euo pipefail
-build="$1" prefix="$2" stage="$(mktemp -d)"
+build="$1" prefix="$2" version="$3" stage="$(mktemp -d)"
 trap 'rm -rf -- "$stage"' EXIT
 fail() { echo "install: FAIL: $*" >&2; exit 1; }
 DESTDIR="$stage" cmake --install "$build" >/dev/null
 root="$stage$prefix"
 [ -x "$root/bin/zumeko" ] || fail "no program at $prefix/bin/zumeko"
-grep -q "Zumeko Version 1.00 " "$root/share/zumeko/help.html" || fail "no help of this version at $prefix/share/zumeko"
+grep -q "Zumeko Version $version " "$root/share/zumeko/help.html" || fail "no help of this version at $prefix/share/zumeko"
 # Help is looked up in the working folder, so the entry must start Zumeko where help.html lies.
 entry="$root/share/applications/zumeko.desktop"
 for line in "Exec=$prefix/bin/zumeko" "Path=$prefix/share/zumeko" 'Icon=zumeko'; do
@@ -28,6 +28,6 @@ done
 [ "$(identify -format '%wx%h ' "$build/icons/zumeko.ico")" = "16x16 24x24 32x32 48x48 64x64 256x256 " ] \
     || fail "the Windows icon does not hold the six sizes"
 metainfo="$root/share/metainfo/org.example.zumeko.metainfo.xml"
-grep -q '<release version="1.00"' "$metainfo" || fail "the metadata names no release 1.00"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "the metadata names no release $version"
 out="$(appstreamcli validate --no-net "$metainfo" 2>&1)" || fail "appstreamcli validate: $out"
 echo "install: PASS: program, help, desktop entry, icons in eight sizes and metadata, all valid"

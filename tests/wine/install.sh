@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# install.sh BUILD_DIR: makes the zip and the installer, then installs silently under Wine, checks the
+# install.sh BUILD_DIR VERSION: makes the zip and the installer, then installs silently under Wine, checks the
 # files and the Start-menu shortcut, uninstalls and checks that nothing is left.
 set -euo pipefail
-build="$1"
+build="$1" version="$2"
 # shellcheck source-path=SCRIPTDIR source=../e2e/lib.sh
 . "$(dirname "$0")/../e2e/lib.sh"
 E2E_TIMEOUT=60
 start_xvfb
 start_wine
 cpack --config "$build/CPackConfig.cmake" -B "$build/packages" >"$E2E_TMP/cpack.log" 2>&1 || fail "cpack failed"
-name="zumeko-1.00-windows-x86_64"
+name="zumeko-$version-windows-x86_64"
 listed="$(unzip -Z1 "$build/packages/$name.zip" | sort | tr '\n' ' ')"
 [ "$listed" = "$name/LICENSE.txt $name/help.html $name/zumeko.exe " ] || fail "the zip holds $listed"
 pass "the zip holds zumeko.exe, help.html and the licence in one folder"
