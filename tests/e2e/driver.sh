@@ -495,12 +495,18 @@ scenario_latency()
     swaymsg -q output HEADLESS-1 mode --custom 1280x1024@20Hz
     launch
     click_client "${OPTION2[@]}"
-    point "${ROOT_POINT[@]}"
-    expect_swatch "$ROOT" "screen mode, the pointer over the desktop"
     client_point "${SWATCH[@]}"
-    local said
-    said="$("$E2E_TOOL" latency "${OTHER_POINT[@]}" "$CLIENT_X" "$CLIENT_Y" "$GREENISH")" || true
-    [[ "$said" =~ ^frames\ [12]$ ]] || fail "a pointer move showed on screen after ${said#frames } frames (the limit is 2)"
+    # A busy machine can make any move late; waiting for a capture in flight makes every move late, by a
+    # frame at least. So the best of three counts.
+    local said seen=""
+    for _ in 1 2 3; do
+        point "${ROOT_POINT[@]}"
+        expect_swatch "$ROOT" "screen mode, the pointer over the desktop"
+        said="$("$E2E_TOOL" latency "${OTHER_POINT[@]}" "$CLIENT_X" "$CLIENT_Y" "$GREENISH")" || true
+        seen+="${said#frames } "
+        [[ ! "$said" =~ ^frames\ [12]$ ]] || break
+    done
+    [[ "$said" =~ ^frames\ [12]$ ]] || fail "a pointer move showed on screen after ${seen% } frames, three times (the limit is 2)"
     press
     quit
     swaymsg -q output HEADLESS-1 mode --custom 1280x1024@60Hz
