@@ -120,10 +120,13 @@ int main(int argc, char *argv[])
         qtPath.wallUs, qtPath.cpuUs, qtPath.wallUs / floor.wallUs);
 
     const double seconds = quick ? 2.0 : 10.0;
-    std::printf("screen mode, %.0f s each, beside the floor (the same timer and reads, no window)\n", seconds);
+    std::printf(
+        "screen mode, %.0f s each, beside the floor (the same timer and reads, no window)\n", seconds);
     const Rate floorStill = floorRate(seconds), still = zumekoRate(window, seconds);
-    std::printf("  pointer still:    floor %5.2f %% of one core; Zumeko %6.2f ticks/s, %5.2f %% (%.2fx the floor)\n",
-        floorStill.cpuPercent, still.ticksPerSecond, still.cpuPercent, still.cpuPercent / floorStill.cpuPercent);
+    std::printf(
+        "  pointer still:    floor %5.2f %% of one core; Zumeko %6.2f ticks/s, %5.2f %% (%.2fx the floor)\n",
+        floorStill.cpuPercent, still.ticksPerSecond, still.cpuPercent,
+        still.cpuPercent / floorStill.cpuPercent);
     if (!rootflip.isEmpty()) {
         QProcess flipper;
         flipper.start(rootflip, {});
@@ -131,7 +134,8 @@ int main(int argc, char *argv[])
         const Rate floorChanging = floorRate(seconds), changing = zumekoRate(window, seconds);
         flipper.kill();
         flipper.waitForFinished();
-        std::printf("  colour changing:  floor %5.2f %% of one core; Zumeko %6.2f ticks/s, %5.2f %% (%.2fx the floor)\n",
+        std::printf("  colour changing:  floor %5.2f %% of one core; Zumeko %6.2f ticks/s, %5.2f %% (%.2fx "
+                    "the floor)\n",
             floorChanging.cpuPercent, changing.ticksPerSecond, changing.cpuPercent,
             changing.cpuPercent / floorChanging.cpuPercent);
     }

@@ -74,7 +74,8 @@ inline Rate floorRate(double seconds)
         }
     });
     timer.start();
-    const Rate rate = measureLoop(seconds, [&color] { return color; }, &timer);
+    const Rate rate = measureLoop(
+        seconds, [&color] { return color; }, &timer);
     grab->end();
     Module1::ReleaseDesktopDC();
     return rate;
@@ -86,7 +87,8 @@ inline Rate zumekoRate(FrmMain &window, double seconds)
     auto *timer = window.findChild<QTimer *>(QStringLiteral("Timer1"));
     const auto *swatch = window.findChild<Label *>(QStringLiteral("LblGetcolor"));
     window.Option2_Click();
-    const Rate rate = measureLoop(seconds, [swatch] { return swatch->BackColor(); }, timer);
+    const Rate rate = measureLoop(
+        seconds, [swatch] { return swatch->BackColor(); }, timer);
     window.Option1_Click();
     return rate;
 }

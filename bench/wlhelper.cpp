@@ -47,7 +47,8 @@ struct Helper {
         const int fd = memfd_create("wlhelper", MFD_CLOEXEC);
         if (fd < 0 || ftruncate(fd, size) != 0)
             return nullptr;
-        pixels[index] = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
+        pixels[index] = static_cast<std::uint32_t *>(
+            mmap(nullptr, std::size_t(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
         wl_shm_pool *pool = wl_shm_create_pool(shm, fd, size);
         wl_buffer *made = wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_XRGB8888);
         wl_shm_pool_destroy(pool);
@@ -61,7 +62,10 @@ struct Helper {
             for (int x = 0; x < width; ++x) {
                 // Odd steps of each channel, so that a colour does not come back for a long while.
                 const std::uint32_t step = (frame * 0x0103'05u) & 0xFFFFFFu;
-                pixels[index][y * width + x] = 0xFF000000 | (flip ? step : x < width / 2 ? HalfLeft : HalfRight);
+                pixels[index][y * width + x] = 0xFF000000
+                    | (flip                 ? step
+                            : x < width / 2 ? HalfLeft
+                                            : HalfRight);
             }
         }
     }
@@ -99,7 +103,8 @@ void global(void *data, wl_registry *registry, std::uint32_t name, const char *i
     else if (is == zwlr_layer_shell_v1_interface.name)
         h.layers = static_cast<zwlr_layer_shell_v1 *>(bind(zwlr_layer_shell_v1_interface));
     else if (is == zwlr_virtual_pointer_manager_v1_interface.name)
-        h.pointers = static_cast<zwlr_virtual_pointer_manager_v1 *>(bind(zwlr_virtual_pointer_manager_v1_interface));
+        h.pointers
+            = static_cast<zwlr_virtual_pointer_manager_v1 *>(bind(zwlr_virtual_pointer_manager_v1_interface));
 }
 
 } // namespace
@@ -162,7 +167,8 @@ int main(int argc, char *argv[])
             for (char *end; (end = std::strchr(line, '\n')) != nullptr;) {
                 unsigned x = 0, y = 0;
                 if (std::sscanf(line, "%u %u", &x, &y) == 2) {
-                    zwlr_virtual_pointer_v1_motion_absolute(h.pointer, 0, x, y, std::uint32_t(h.width), std::uint32_t(h.height));
+                    zwlr_virtual_pointer_v1_motion_absolute(
+                        h.pointer, 0, x, y, std::uint32_t(h.width), std::uint32_t(h.height));
                     zwlr_virtual_pointer_v1_frame(h.pointer);
                 }
                 used -= std::size_t(end + 1 - line);

@@ -320,8 +320,9 @@ private Q_SLOTS:
     }
 
     // The look as approved, pixel for pixel: the main window with a colour on its bars and the focus on the
-    // green one, the About box, the program icon. Every change shows here; where one is meant, the failure says where the new picture is
-    // (in the folder the test ran in), to look at and approve by its fingerprint.
+    // green one, the About box, the program icon. Every change shows here; where one is meant, the failure
+    // says where the new picture is (in the folder the test ran in), to look at and approve by its
+    // fingerprint.
     void looks_data()
     {
         QTest::addColumn<QString>("what");
