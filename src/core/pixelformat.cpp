@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "pixelformat.h"
 
+#include "colorcode.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -11,14 +13,14 @@ namespace {
 
     // Scales a channel of any width to 0..255, rounding to the nearest step so that full scale stays
     // full scale on 5-, 6- and 10-bit channels alike.
-    std::uint32_t channel(std::uint32_t pixel, std::uint32_t mask)
+    int channel(std::uint32_t pixel, std::uint32_t mask)
     {
         if (mask == 0)
             return 0;
         const auto shift = std::countr_zero(mask);
         const auto max = mask >> shift;
         const auto value = (pixel & mask) >> shift;
-        return static_cast<std::uint32_t>((std::uint64_t { value } * 255u + max / 2) / max);
+        return static_cast<int>((std::uint64_t { value } * 255u + max / 2) / max);
     }
 
 } // namespace
@@ -33,10 +35,8 @@ std::int32_t ToScreenColor(const std::uint8_t *data, std::size_t size, const Pix
         const std::size_t index = format.mostSignificantByteFirst ? i : bytes - 1 - i;
         pixel = (pixel << 8) | data[index];
     }
-    const auto r = channel(pixel, format.redMask);
-    const auto g = channel(pixel, format.greenMask);
-    const auto b = channel(pixel, format.blueMask);
-    return static_cast<std::int32_t>(r | (g << 8) | (b << 16));
+    return colorcode::ScreenColor(
+        channel(pixel, format.redMask), channel(pixel, format.greenMask), channel(pixel, format.blueMask));
 }
 
 PixelFormat ShmPixelFormat(std::uint32_t format)
@@ -66,7 +66,7 @@ std::int32_t ScreenColorFromUnit(double red, double green, double blue)
     const auto level = [](double unit) {
         return std::isnan(unit) ? 0 : int(std::lround(std::clamp(unit, 0.0, 1.0) * 255));
     };
-    return level(red) | level(green) << 8 | level(blue) << 16;
+    return colorcode::ScreenColor(level(red), level(green), level(blue));
 }
 
 } // namespace Module1
