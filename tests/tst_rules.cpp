@@ -5,7 +5,7 @@
 #include "outputpixel.h"
 #include "pixelformat.h"
 #include "placement.h"
-#include "twips.h"
+#include "twipsunits.h"
 
 #include <QTest>
 
