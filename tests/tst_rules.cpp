@@ -38,10 +38,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("value");
         QTest::addColumn<QString>("decimal");
         QTest::addColumn<QString>("hex");
-        for (const auto &[value, decimal, hex] : { std::tuple { 0, "0", "00" }, { 9, "9", "09" },
-                 { 10, "10", "0A" }, { 15, "15", "0F" }, { 16, "16", "10" }, { 171, "171", "AB" },
-                 { 255, "255", "FF" }, { -1, "0", "00" }, { 256, "255", "FF" } })
-            QTest::addRow("%d", value) << value << QString::fromLatin1(decimal) << QString::fromLatin1(hex);
+        QTest::newRow("0") << 0 << u"0"_s << u"00"_s;
+        QTest::newRow("9") << 9 << u"9"_s << u"09"_s;
+        QTest::newRow("10") << 10 << u"10"_s << u"0A"_s;
+        QTest::newRow("15") << 15 << u"15"_s << u"0F"_s;
+        QTest::newRow("16") << 16 << u"16"_s << u"10"_s;
+        QTest::newRow("171") << 171 << u"171"_s << u"AB"_s;
+        QTest::newRow("255") << 255 << u"255"_s << u"FF"_s;
+        QTest::newRow("-1") << -1 << u"0"_s << u"00"_s;
+        QTest::newRow("256") << 256 << u"255"_s << u"FF"_s;
     }
     void channelTexts()
     {
@@ -57,11 +62,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<uint>("color");
         QTest::addColumn<QString>("code");
-        for (const auto &[color, code] :
-            { std::pair { 0u, "#000000" }, { 0xFFu, "#FF0000" }, { 0x123u, "#230100" },
-                { 0xAB00u, "#00AB00" }, { 0x10B0Au, "#0A0B01" }, { 0xFF0000u, "#0000FF" },
-                { 0xABCDEFu, "#EFCDAB" }, { 0x020080FFu, "#FF8000" }, { 0xFFFFFFFFu, "#FFFFFF" } })
-            QTest::addRow("%s", code) << color << QString::fromLatin1(code);
+        QTest::newRow("#000000") << 0u << u"#000000"_s;
+        QTest::newRow("#FF0000") << 0xFFu << u"#FF0000"_s;
+        QTest::newRow("#230100") << 0x123u << u"#230100"_s;
+        QTest::newRow("#00AB00") << 0xAB00u << u"#00AB00"_s;
+        QTest::newRow("#0A0B01") << 0x10B0Au << u"#0A0B01"_s;
+        QTest::newRow("#0000FF") << 0xFF0000u << u"#0000FF"_s;
+        QTest::newRow("#EFCDAB") << 0xABCDEFu << u"#EFCDAB"_s;
+        QTest::newRow("#FF8000") << 0x020080FFu << u"#FF8000"_s;
+        QTest::newRow("#FFFFFF") << 0xFFFFFFFFu << u"#FFFFFF"_s;
     }
     void screenColor()
     {
@@ -110,29 +119,35 @@ private Q_SLOTS:
         const PixelFormat rgb565 { 0xF800, 0x07E0, 0x001F, 16, false },
             msb565 { 0xF800, 0x07E0, 0x001F, 16, true };
         const int orange = ScreenColor(0xFF, 0x80, 0x20), deep = ScreenColor(255, 128, 32);
-        for (const auto &[name, format, bytes, color] :
-            std::initializer_list<std::tuple<const char *, PixelFormat, Bytes, int>> {
-                { "X 24-bit", {}, { 0x20, 0x80, 0xFF, 0xAB }, orange },
-                { "X 24-bit, MSB first", { 0xFF0000, 0xFF00, 0xFF, 32, true }, { 0, 0xFF, 0x80, 0x20 },
-                    orange },
-                { "X 24-bit BGR", { 0xFF, 0xFF00, 0xFF0000, 32, false }, { 0xFF, 0x80, 0x20, 0 }, orange },
-                { "X packed 24 bits", { 0xFF0000, 0xFF00, 0xFF, 24, false }, { 0x20, 0x80, 0xFF }, orange },
-                { "X 16-bit white", rgb565, { 0xFF, 0xFF }, 0xFFFFFF },
-                { "X 16-bit halves", rgb565, { 0x00, 0x84 }, ScreenColor(132, 130, 0) },
-                { "X 16-bit, MSB first", msb565, { 0x00, 0x1F }, 0xFF0000 },
-                { "X visual without blue", { 0xFF0000, 0xFF00, 0, 32, false }, { 0xFF, 0x80, 0xFF, 0 },
-                    0x80FF },
-                { "too short for a pixel", {}, { 0x20, 0x80, 0xFF }, -1 },
-                { "Wayland ARGB8888", ShmPixelFormat(0), { 0x20, 0x80, 0xFF, 0x00 }, orange },
-                { "Wayland XRGB8888", ShmPixelFormat(1), { 0x20, 0x80, 0xFF, 0xFF }, orange },
-                { "Wayland ABGR8888", ShmPixelFormat(0x34324241), { 0xFF, 0x80, 0x20, 0x7F }, orange },
-                { "Wayland XBGR8888", ShmPixelFormat(0x34324258), { 0xFF, 0x80, 0x20, 0 }, orange },
-                { "Wayland XRGB2101010", ShmPixelFormat(0x30335258), { 0x80, 0x00, 0xF8, 0x3F }, deep },
-                { "Wayland ARGB2101010", ShmPixelFormat(0x30335241), { 0x80, 0x00, 0xF8, 0xFF }, deep },
-                { "Wayland XBGR2101010", ShmPixelFormat(0x30334258), { 0xFF, 0x03, 0x08, 0x08 }, deep },
-                { "Wayland ABGR2101010", ShmPixelFormat(0x30334241), { 0xFF, 0x03, 0x08, 0xC8 }, deep },
-                { "Wayland RGB565, not taken", ShmPixelFormat(0x36314752), { 0, 0, 0, 0 }, -1 } })
-            QTest::newRow(name) << format << bytes << color;
+        QTest::newRow("X 24-bit") << PixelFormat {} << Bytes { 0x20, 0x80, 0xFF, 0xAB } << orange;
+        QTest::newRow("X 24-bit, MSB first")
+            << PixelFormat { 0xFF0000, 0xFF00, 0xFF, 32, true } << Bytes { 0, 0xFF, 0x80, 0x20 } << orange;
+        QTest::newRow("X 24-bit BGR")
+            << PixelFormat { 0xFF, 0xFF00, 0xFF0000, 32, false } << Bytes { 0xFF, 0x80, 0x20, 0 } << orange;
+        QTest::newRow("X packed 24 bits")
+            << PixelFormat { 0xFF0000, 0xFF00, 0xFF, 24, false } << Bytes { 0x20, 0x80, 0xFF } << orange;
+        QTest::newRow("X 16-bit white") << rgb565 << Bytes { 0xFF, 0xFF } << 0xFFFFFF;
+        QTest::newRow("X 16-bit halves") << rgb565 << Bytes { 0x00, 0x84 } << ScreenColor(132, 130, 0);
+        QTest::newRow("X 16-bit, MSB first") << msb565 << Bytes { 0x00, 0x1F } << 0xFF0000;
+        QTest::newRow("X visual without blue")
+            << PixelFormat { 0xFF0000, 0xFF00, 0, 32, false } << Bytes { 0xFF, 0x80, 0xFF, 0 } << 0x80FF;
+        QTest::newRow("too short for a pixel") << PixelFormat {} << Bytes { 0x20, 0x80, 0xFF } << -1;
+        QTest::newRow("Wayland ARGB8888") << ShmPixelFormat(0) << Bytes { 0x20, 0x80, 0xFF, 0x00 } << orange;
+        QTest::newRow("Wayland XRGB8888") << ShmPixelFormat(1) << Bytes { 0x20, 0x80, 0xFF, 0xFF } << orange;
+        QTest::newRow("Wayland ABGR8888")
+            << ShmPixelFormat(0x34324241) << Bytes { 0xFF, 0x80, 0x20, 0x7F } << orange;
+        QTest::newRow("Wayland XBGR8888")
+            << ShmPixelFormat(0x34324258) << Bytes { 0xFF, 0x80, 0x20, 0 } << orange;
+        QTest::newRow("Wayland XRGB2101010")
+            << ShmPixelFormat(0x30335258) << Bytes { 0x80, 0x00, 0xF8, 0x3F } << deep;
+        QTest::newRow("Wayland ARGB2101010")
+            << ShmPixelFormat(0x30335241) << Bytes { 0x80, 0x00, 0xF8, 0xFF } << deep;
+        QTest::newRow("Wayland XBGR2101010")
+            << ShmPixelFormat(0x30334258) << Bytes { 0xFF, 0x03, 0x08, 0x08 } << deep;
+        QTest::newRow("Wayland ABGR2101010")
+            << ShmPixelFormat(0x30334241) << Bytes { 0xFF, 0x03, 0x08, 0xC8 } << deep;
+        QTest::newRow("Wayland RGB565, not taken")
+            << ShmPixelFormat(0x36314752) << Bytes { 0, 0, 0, 0 } << -1;
     }
     void pixelFormats()
     {
@@ -262,9 +277,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<double>("unit");
         QTest::addColumn<int>("level");
-        for (const auto &[unit, level] : { std::pair { 0.0, 0 }, { 1.0, 255 }, { 0.5, 128 }, { 0.25, 64 },
-                 { 0.2509, 64 }, { 1.5, 255 }, { -0.1, 0 }, { std::numeric_limits<double>::quiet_NaN(), 0 } })
-            QTest::addRow("%g", unit) << unit << level;
+        QTest::newRow("0") << 0.0 << 0;
+        QTest::newRow("1") << 1.0 << 255;
+        QTest::newRow("0.5") << 0.5 << 128;
+        QTest::newRow("0.25") << 0.25 << 64;
+        QTest::newRow("0.2509") << 0.2509 << 64;
+        QTest::newRow("1.5") << 1.5 << 255;
+        QTest::newRow("-0.1") << -0.1 << 0;
+        QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 0;
     }
     void unitColor()
     {
@@ -280,9 +300,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("twips");
         QTest::addColumn<int>("pixels");
-        for (const auto &[twips, pixels] :
-            { std::pair { 7, 0 }, { 8, 1 }, { 22, 1 }, { 23, 2 }, { -7, 0 }, { -8, -1 }, { 8520, 568 } })
-            QTest::addRow("%d", twips) << twips << pixels;
+        QTest::newRow("7") << 7 << 0;
+        QTest::newRow("8") << 8 << 1;
+        QTest::newRow("22") << 22 << 1;
+        QTest::newRow("23") << 23 << 2;
+        QTest::newRow("-7") << -7 << 0;
+        QTest::newRow("-8") << -8 << -1;
+        QTest::newRow("8520") << 8520 << 568;
     }
     void twipsToPixels()
     {
@@ -299,14 +323,12 @@ private Q_SLOTS:
         QTest::addColumn<float>("mainOrigin");
         QTest::addColumn<float>("boxExtent");
         QTest::addColumn<int>("position");
-        for (const auto &[name, mainExtent, mainOrigin, boxExtent, position] :
-            std::initializer_list<std::tuple<const char *, float, float, float, int>> {
-                { "2672.5 to even", 5745, 1000, 2400, 2672 }, { "2673.5 to even", 5745, 1001, 2400, 2674 },
-                { "a box wider than the window", 2000, 100, 6000, -1900 },
-                { "beyond 16 bits", 8640, 32000, 1000, 32767 },
-                { "below 16 bits", 8640, -40000, 1000, -32768 },
-                { "not a number", std::numeric_limits<float>::quiet_NaN(), 0, 0, 0 } })
-            QTest::newRow(name) << mainExtent << mainOrigin << boxExtent << position;
+        QTest::newRow("2672.5 to even") << 5745.f << 1000.f << 2400.f << 2672;
+        QTest::newRow("2673.5 to even") << 5745.f << 1001.f << 2400.f << 2674;
+        QTest::newRow("a box wider than the window") << 2000.f << 100.f << 6000.f << -1900;
+        QTest::newRow("beyond 16 bits") << 8640.f << 32000.f << 1000.f << 32767;
+        QTest::newRow("below 16 bits") << 8640.f << -40000.f << 1000.f << -32768;
+        QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN() << 0.f << 0.f << 0;
     }
     void aboutBoxCentring()
     {
