@@ -3,6 +3,7 @@
 
 #include "outputpixel.h"
 #include "pixelformat.h"
+#include "wlowners.h"
 
 #include <QElapsedTimer>
 #include <QSocketNotifier>
@@ -15,9 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 // The generated C names an argument "namespace", which C++ cannot take.
 #define namespace layer_namespace
@@ -44,24 +42,10 @@ namespace {
     // colour for the pixel under it.
     constexpr int CursorSize = 15, HotSpot = 7, Hole = 2;
 
-    template <typename... Args> void ignore(void *, Args...) { }
-
-    // A proxy of ours, given back by the request that ends it (a destroy, or wl_display_disconnect for the
-    // connection itself) when it goes out of scope.
-    template <auto End> struct Ender {
-        template <typename T> void operator()(T *proxy) const { End(proxy); }
-    };
-    template <typename T, auto End> using Owned = std::unique_ptr<T, Ender<End>>;
-    // A global, freed on our side alone: the compositor forgets it with the connection.
-    struct Forget {
-        void operator()(void *proxy) const { wl_proxy_destroy(static_cast<wl_proxy *>(proxy)); }
-    };
-    template <typename T> using Global = std::unique_ptr<T, Forget>;
-
     // A buffer in shared memory, mapped here too so that a capture can be read.
     struct Buffer {
-        wl_buffer *buffer = nullptr;
-        void *data = MAP_FAILED;
+        Wl::Mapping pixels;
+        Wl::Owned<wl_buffer, wl_buffer_destroy> buffer;
         std::size_t size = 0;
         int width = 0, height = 0, stride = 0;
         std::uint32_t format = 0;
@@ -73,27 +57,16 @@ namespace {
             , stride(s)
             , format(f)
         {
-            const int fd = memfd_create("zumeko", MFD_CLOEXEC);
-            if (fd < 0)
+            const Wl::Fd fd(memfd_create("zumeko", MFD_CLOEXEC));
+            if (!fd.valid() || ftruncate(fd.get(), off_t(size)) != 0)
                 return;
-            if (ftruncate(fd, off_t(size)) == 0)
-                data = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-            if (data != MAP_FAILED) {
-                wl_shm_pool *pool = wl_shm_create_pool(shm, fd, std::int32_t(size));
-                buffer = wl_shm_pool_create_buffer(pool, 0, w, h, s, f);
-                wl_shm_pool_destroy(pool);
-            }
-            close(fd);
+            pixels = Wl::Mapping(fd.get(), size);
+            if (pixels.data() == nullptr)
+                return;
+            wl_shm_pool *pool = wl_shm_create_pool(shm, fd.get(), std::int32_t(size));
+            buffer.reset(wl_shm_pool_create_buffer(pool, 0, w, h, s, f));
+            wl_shm_pool_destroy(pool);
         }
-        ~Buffer()
-        {
-            if (buffer != nullptr)
-                wl_buffer_destroy(buffer);
-            if (data != MAP_FAILED)
-                munmap(data, size);
-        }
-        Buffer(const Buffer &) = delete;
-        Buffer &operator=(const Buffer &) = delete;
         bool fits(int w, int h, int s, std::uint32_t f) const
         {
             return buffer != nullptr && width == w && height == h && stride == s && format == f;
@@ -108,13 +81,13 @@ struct WlrScreen::Connection {
     struct Output {
         Connection *connection = nullptr;
         std::uint32_t name = 0;
-        Owned<wl_output, wl_output_destroy> output;
-        Owned<zxdg_output_v1, zxdg_output_v1_destroy> place;
+        Wl::Owned<wl_output, wl_output_destroy> output;
+        Wl::Owned<zxdg_output_v1, zxdg_output_v1_destroy> place;
         int x = 0, y = 0; // in the compositor's layout
         OutputShape shape;
         bool regionsFail = false; // its regions come back in sizes we do not expect: read it whole
-        Owned<wl_surface, wl_surface_destroy> surface;
-        Owned<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> overlay;
+        Wl::Owned<wl_surface, wl_surface_destroy> surface;
+        Wl::Owned<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> overlay;
         std::unique_ptr<Buffer> clear;
     };
     // A capture on its way, and the buffer it is copied into.
@@ -125,29 +98,29 @@ struct WlrScreen::Connection {
         bool check = false;
         bool yInverted = false;
         std::unique_ptr<Buffer> buffer;
-        Owned<zwlr_screencopy_frame_v1, zwlr_screencopy_frame_v1_destroy> frame;
+        Wl::Owned<zwlr_screencopy_frame_v1, zwlr_screencopy_frame_v1_destroy> frame;
     };
 
     WlrScreen::Events events;
-    Owned<wl_display, wl_display_disconnect> display;
+    Wl::Owned<wl_display, wl_display_disconnect> display;
     std::unique_ptr<QSocketNotifier> notifier;
     QTimer next; // the next capture, when it has to wait: after one that failed, or for the pace
     QElapsedTimer sinceCapture;
-    Global<wl_registry> registry;
-    Global<wl_compositor> compositor;
-    Global<wl_shm> shm;
-    Global<wl_seat> seat;
-    Global<zwlr_layer_shell_v1> layerShell;
-    Global<zwlr_screencopy_manager_v1> screencopy;
-    Global<zxdg_output_manager_v1> xdgOutputManager;
-    Owned<wl_pointer, wl_pointer_destroy> pointer;
+    Wl::Global<wl_registry> registry;
+    Wl::Global<wl_compositor> compositor;
+    Wl::Global<wl_shm> shm;
+    Wl::Global<wl_seat> seat;
+    Wl::Global<zwlr_layer_shell_v1> layerShell;
+    Wl::Global<zwlr_screencopy_manager_v1> screencopy;
+    Wl::Global<zxdg_output_manager_v1> xdgOutputManager;
+    Wl::Owned<wl_pointer, wl_pointer_destroy> pointer;
     // Taken down before the compositor has answered everything (screen mode left at once), what is still
     // on its way is ours to free too.
-    Owned<wl_callback, wl_callback_destroy> sync; // until the compositor's globals are known
+    Wl::Owned<wl_callback, wl_callback_destroy> sync; // until the compositor's globals are known
     bool ready = false; // since they are
     std::vector<std::unique_ptr<Output>> outputs;
     std::unique_ptr<Buffer> cursor;
-    Owned<wl_surface, wl_surface_destroy> cursorSurface;
+    Wl::Owned<wl_surface, wl_surface_destroy> cursorSurface;
 
     Output *over = nullptr; // the output whose overlay has the pointer
     wl_fixed_t x = 0, y = 0; // on it, in its logical coordinates
@@ -210,25 +183,25 @@ namespace {
     const wl_registry_listener registryListener
         = { WlrScreen::Connection::global, WlrScreen::Connection::globalRemove };
     const wl_callback_listener syncListener = { WlrScreen::Connection::synced };
-    const wl_seat_listener seatListener = { WlrScreen::Connection::capabilities, ignore };
-    const wl_pointer_listener pointerListener
-        = { WlrScreen::Connection::enter, WlrScreen::Connection::leave, WlrScreen::Connection::motion,
-              WlrScreen::Connection::button, ignore, ignore, ignore, ignore, ignore, ignore };
-    const wl_output_listener outputListener
-        = { WlrScreen::Connection::geometry, WlrScreen::Connection::mode, ignore, ignore, ignore, ignore };
+    const wl_seat_listener seatListener = { WlrScreen::Connection::capabilities, Wl::ignore };
+    const wl_pointer_listener pointerListener = { WlrScreen::Connection::enter, WlrScreen::Connection::leave,
+        WlrScreen::Connection::motion, WlrScreen::Connection::button, Wl::ignore, Wl::ignore, Wl::ignore,
+        Wl::ignore, Wl::ignore, Wl::ignore };
+    const wl_output_listener outputListener = { WlrScreen::Connection::geometry, WlrScreen::Connection::mode,
+        Wl::ignore, Wl::ignore, Wl::ignore, Wl::ignore };
     const zxdg_output_v1_listener placeListener
-        = { WlrScreen::Connection::placed, WlrScreen::Connection::sized, ignore, ignore, ignore };
+        = { WlrScreen::Connection::placed, WlrScreen::Connection::sized, Wl::ignore, Wl::ignore, Wl::ignore };
     const zwlr_layer_surface_v1_listener overlayListener
         = { WlrScreen::Connection::configured, WlrScreen::Connection::closed };
-    const zwlr_screencopy_frame_v1_listener frameListener
-        = { WlrScreen::Connection::frameBuffer, WlrScreen::Connection::frameFlags,
-              WlrScreen::Connection::frameReady, WlrScreen::Connection::frameFailed, ignore, ignore, ignore };
+    const zwlr_screencopy_frame_v1_listener frameListener = { WlrScreen::Connection::frameBuffer,
+        WlrScreen::Connection::frameFlags, WlrScreen::Connection::frameReady,
+        WlrScreen::Connection::frameFailed, Wl::ignore, Wl::ignore, Wl::ignore };
 
     template <typename T>
-    Global<T> bind(
+    Wl::Global<T> bind(
         wl_registry *registry, std::uint32_t name, const wl_interface &interface, std::uint32_t version = 1)
     {
-        return Global<T>(static_cast<T *>(wl_registry_bind(registry, name, &interface, version)));
+        return Wl::Global<T>(static_cast<T *>(wl_registry_bind(registry, name, &interface, version)));
     }
 
     // The three globals live picking needs, asked of a registry by name alone.
@@ -246,7 +219,7 @@ namespace {
 
 Compositor ProbeWayland()
 {
-    const Owned<wl_display, wl_display_disconnect> display(wl_display_connect(nullptr));
+    const Wl::Owned<wl_display, wl_display_disconnect> display(wl_display_connect(nullptr));
     if (display == nullptr)
         return Compositor::None;
     std::vector<std::string> names;
@@ -254,9 +227,9 @@ Compositor ProbeWayland()
         [](void *data, wl_registry *, std::uint32_t, const char *interface, std::uint32_t) {
             static_cast<std::vector<std::string> *>(data)->emplace_back(interface);
         },
-        ignore,
+        Wl::ignore,
     };
-    const Global<wl_registry> registry(wl_display_get_registry(display.get()));
+    const Wl::Global<wl_registry> registry(wl_display_get_registry(display.get()));
     wl_registry_add_listener(registry.get(), &collect, &names);
     if (wl_display_roundtrip(display.get()) < 0)
         return Compositor::None;
@@ -436,7 +409,7 @@ void WlrScreen::Connection::configured(void *data, zwlr_layer_surface_v1 *overla
     // are never written, so they cost no memory here.
     if (output->clear == nullptr || !output->clear->fits(w, h, 4 * w, WL_SHM_FORMAT_ARGB8888))
         output->clear = std::make_unique<Buffer>(c->shm.get(), w, h, 4 * w, WL_SHM_FORMAT_ARGB8888);
-    wl_surface_attach(output->surface.get(), output->clear->buffer, 0, 0);
+    wl_surface_attach(output->surface.get(), output->clear->buffer.get(), 0, 0);
     wl_surface_damage(output->surface.get(), 0, 0, w, h);
     wl_surface_commit(output->surface.get());
 }
@@ -466,8 +439,8 @@ void WlrScreen::Connection::enter(
     if (c->cursor == nullptr) {
         c->cursor = std::make_unique<Buffer>(
             c->shm.get(), CursorSize, CursorSize, 4 * CursorSize, WL_SHM_FORMAT_ARGB8888);
-        if (c->cursor->data != MAP_FAILED) {
-            auto *pixels = static_cast<std::uint32_t *>(c->cursor->data);
+        if (c->cursor->pixels.data() != nullptr) {
+            auto *pixels = static_cast<std::uint32_t *>(c->cursor->pixels.data());
             const auto arm = [](int px, int py) {
                 const int dx = std::abs(px - HotSpot), dy = std::abs(py - HotSpot);
                 return (dx == 0 || dy == 0) && std::max(dx, dy) > Hole;
@@ -481,7 +454,7 @@ void WlrScreen::Connection::enter(
             }
         }
         c->cursorSurface.reset(wl_compositor_create_surface(c->compositor.get()));
-        wl_surface_attach(c->cursorSurface.get(), c->cursor->buffer, 0, 0);
+        wl_surface_attach(c->cursorSurface.get(), c->cursor->buffer.get(), 0, 0);
         wl_surface_damage(c->cursorSurface.get(), 0, 0, CursorSize, CursorSize);
         wl_surface_commit(c->cursorSurface.get());
     }
@@ -525,15 +498,15 @@ namespace {
     // The colour at a pixel of a capture, counted from the top of what it shows.
     std::int32_t colourAt(const Buffer &buffer, int column, int row, bool yInverted)
     {
-        if (buffer.data == MAP_FAILED || column < 0 || row < 0 || column >= buffer.width
+        if (buffer.pixels.data() == nullptr || column < 0 || row < 0 || column >= buffer.width
             || row >= buffer.height)
             return NoColor;
         const int line = yInverted ? buffer.height - 1 - row : row;
         const std::size_t offset = std::size_t(line) * std::size_t(buffer.stride) + std::size_t(column) * 4;
         if (offset + 4 > buffer.size)
             return NoColor;
-        return ToScreenColor(
-            static_cast<const std::uint8_t *>(buffer.data) + offset, 4, ShmPixelFormat(buffer.format));
+        return ToScreenColor(static_cast<const std::uint8_t *>(buffer.pixels.data()) + offset, 4,
+            ShmPixelFormat(buffer.format));
     }
 
 } // namespace
@@ -619,7 +592,7 @@ void WlrScreen::Connection::frameBuffer(void *data, zwlr_screencopy_frame_v1 *fr
         capture->buffer = std::make_unique<Buffer>(c->shm.get(), w, h, s, format);
     }
     if (capture->buffer->buffer != nullptr)
-        zwlr_screencopy_frame_v1_copy(frame, capture->buffer->buffer);
+        zwlr_screencopy_frame_v1_copy(frame, capture->buffer->buffer.get());
     else
         frameFailed(data, frame);
 }
