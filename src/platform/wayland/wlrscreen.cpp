@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wlrscreen.h"
 
+#include "crosshair.h"
 #include "outputpixel.h"
 #include "pixelformat.h"
 #include "wlowners.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,11 +38,6 @@ namespace {
     // is asked for a little before the tick's 10 ms are up.
     constexpr qint64 Pace = 8; // milliseconds
     constexpr qint64 CheckInterval = 500; // milliseconds between checks of the way regions are turned
-
-    // The cross-hair: white arms outlined in black, and a hole around the hot spot. A compositor that draws
-    // its cursor into the picture, as a headless one does, would otherwise hand back the cursor's own
-    // colour for the pixel under it.
-    constexpr int CursorSize = 15, HotSpot = 7, Hole = 2;
 
     // A buffer in shared memory, mapped here too so that a capture can be read.
     struct Buffer {
@@ -438,27 +435,17 @@ void WlrScreen::Connection::enter(
     c->over = c->outputOf(surface);
     if (c->cursor == nullptr) {
         c->cursor = std::make_unique<Buffer>(
-            c->shm.get(), CursorSize, CursorSize, 4 * CursorSize, WL_SHM_FORMAT_ARGB8888);
+            c->shm.get(), CrossHairSize, CrossHairSize, 4 * CrossHairSize, WL_SHM_FORMAT_ARGB8888);
         if (c->cursor->pixels.data() != nullptr) {
-            auto *pixels = static_cast<std::uint32_t *>(c->cursor->pixels.data());
-            const auto arm = [](int px, int py) {
-                const int dx = std::abs(px - HotSpot), dy = std::abs(py - HotSpot);
-                return (dx == 0 || dy == 0) && std::max(dx, dy) > Hole;
-            };
-            for (int py = 0; py < CursorSize; ++py) {
-                for (int px = 0; px < CursorSize; ++px) {
-                    const bool outline
-                        = arm(px - 1, py) || arm(px + 1, py) || arm(px, py - 1) || arm(px, py + 1);
-                    pixels[py * CursorSize + px] = arm(px, py) ? 0xFFFFFFFF : outline ? 0xFF000000 : 0;
-                }
-            }
+            const auto image = CrossHair();
+            std::memcpy(c->cursor->pixels.data(), image.data(), sizeof image);
         }
         c->cursorSurface.reset(wl_compositor_create_surface(c->compositor.get()));
         wl_surface_attach(c->cursorSurface.get(), c->cursor->buffer.get(), 0, 0);
-        wl_surface_damage(c->cursorSurface.get(), 0, 0, CursorSize, CursorSize);
+        wl_surface_damage(c->cursorSurface.get(), 0, 0, CrossHairSize, CrossHairSize);
         wl_surface_commit(c->cursorSurface.get());
     }
-    wl_pointer_set_cursor(pointer, serial, c->cursorSurface.get(), HotSpot, HotSpot);
+    wl_pointer_set_cursor(pointer, serial, c->cursorSurface.get(), CrossHairHotSpot, CrossHairHotSpot);
     motion(data, pointer, 0, x, y);
 }
 
