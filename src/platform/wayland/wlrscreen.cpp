@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -201,37 +200,7 @@ namespace {
         return Wl::Global<T>(static_cast<T *>(wl_registry_bind(registry, name, &interface, version)));
     }
 
-    // The three globals live picking needs, asked of a registry by name alone.
-    bool offersLivePicking(const std::vector<std::string> &names)
-    {
-        for (const char *needed :
-            { "zwlr_layer_shell_v1", "zwlr_screencopy_manager_v1", "zxdg_output_manager_v1" }) {
-            if (std::find(names.begin(), names.end(), needed) == names.end())
-                return false;
-        }
-        return true;
-    }
-
 } // namespace
-
-Compositor ProbeWayland()
-{
-    const Wl::Owned<wl_display, wl_display_disconnect> display(wl_display_connect(nullptr));
-    if (display == nullptr)
-        return Compositor::None;
-    std::vector<std::string> names;
-    const wl_registry_listener collect = {
-        [](void *data, wl_registry *, std::uint32_t, const char *interface, std::uint32_t) {
-            static_cast<std::vector<std::string> *>(data)->emplace_back(interface);
-        },
-        Wl::ignore,
-    };
-    const Wl::Global<wl_registry> registry(wl_display_get_registry(display.get()));
-    wl_registry_add_listener(registry.get(), &collect, &names);
-    if (wl_display_roundtrip(display.get()) < 0)
-        return Compositor::None;
-    return offersLivePicking(names) ? Compositor::Wlroots : Compositor::Other;
-}
 
 WlrScreen::Connection::Connection(WlrScreen::Events e)
     : events(std::move(e))

@@ -9,11 +9,6 @@
 
 namespace Module1 {
 
-// The Wayland compositor that WAYLAND_DISPLAY names: none that answers, one that offers what live picking
-// needs (the wlroots layer shell and screencopy, and the outputs' places in its layout), or another.
-enum class Compositor { None, Wlroots, Other };
-Compositor ProbeWayland();
-
 // Screen mode on a wlroots compositor, on a Wayland connection of its own that Qt's event loop drives: a
 // fully transparent overlay on every output takes the pointer and the click, and screencopy reads the one
 // pixel under the pointer, one capture at a time, each on the output's next frame.
