@@ -78,13 +78,13 @@ struct WlrScreen::Connection {
         Connection *connection = nullptr;
         std::uint32_t name = 0;
         Wl::Owned<wl_output, wl_output_destroy> output;
-        Wl::Owned<zxdg_output_v1, zxdg_output_v1_destroy> place;
+        Wl::Owned<zxdg_output_v1, zxdg_output_v1_destroy> xdgOutput;
         int x = 0, y = 0; // in the compositor's layout
         OutputShape shape;
         bool regionsFail = false; // its regions come back in sizes we do not expect: read it whole
         Wl::Owned<wl_surface, wl_surface_destroy> surface;
         Wl::Owned<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> overlay;
-        std::unique_ptr<Buffer> clear;
+        std::unique_ptr<Buffer> transparentBuffer;
     };
     // A capture on its way, and the buffer it is copied into.
     struct Capture {
@@ -161,9 +161,9 @@ struct WlrScreen::Connection {
         std::int32_t, const char *, const char *, std::int32_t transform);
     static void mode(
         void *data, wl_output *, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t);
-    static void placed(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y);
-    static void sized(void *data, zxdg_output_v1 *, std::int32_t width, std::int32_t height);
-    static void configured(void *data, zwlr_layer_surface_v1 *overlay, std::uint32_t serial,
+    static void logicalPosition(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y);
+    static void logicalSize(void *data, zxdg_output_v1 *, std::int32_t width, std::int32_t height);
+    static void configure(void *data, zwlr_layer_surface_v1 *overlay, std::uint32_t serial,
         std::uint32_t width, std::uint32_t height);
     static void closed(void *data, zwlr_layer_surface_v1 *);
     static void frameBuffer(void *data, zwlr_screencopy_frame_v1 *, std::uint32_t format, std::uint32_t width,
@@ -185,10 +185,10 @@ namespace {
         Wl::ignore, Wl::ignore, Wl::ignore };
     const wl_output_listener outputListener = { WlrScreen::Connection::geometry, WlrScreen::Connection::mode,
         Wl::ignore, Wl::ignore, Wl::ignore, Wl::ignore };
-    const zxdg_output_v1_listener placeListener
-        = { WlrScreen::Connection::placed, WlrScreen::Connection::sized, Wl::ignore, Wl::ignore, Wl::ignore };
+    const zxdg_output_v1_listener xdgOutputListener = { WlrScreen::Connection::logicalPosition,
+        WlrScreen::Connection::logicalSize, Wl::ignore, Wl::ignore, Wl::ignore };
     const zwlr_layer_surface_v1_listener overlayListener
-        = { WlrScreen::Connection::configured, WlrScreen::Connection::closed };
+        = { WlrScreen::Connection::configure, WlrScreen::Connection::closed };
     const zwlr_screencopy_frame_v1_listener frameListener = { WlrScreen::Connection::frameBuffer,
         WlrScreen::Connection::frameFlags, WlrScreen::Connection::frameReady,
         WlrScreen::Connection::frameFailed, Wl::ignore, Wl::ignore, Wl::ignore };
@@ -319,8 +319,9 @@ void WlrScreen::Connection::synced(void *data, wl_callback *, std::uint32_t)
 
 void WlrScreen::Connection::cover(Output &output)
 {
-    output.place.reset(zxdg_output_manager_v1_get_xdg_output(xdgOutputManager.get(), output.output.get()));
-    zxdg_output_v1_add_listener(output.place.get(), &placeListener, &output);
+    output.xdgOutput.reset(
+        zxdg_output_manager_v1_get_xdg_output(xdgOutputManager.get(), output.output.get()));
+    zxdg_output_v1_add_listener(output.xdgOutput.get(), &xdgOutputListener, &output);
     output.surface.reset(wl_compositor_create_surface(compositor.get()));
     // Over everything, on all four edges, moving nothing aside and taking no keyboard, so that Zumeko's
     // keys (Alt+H, Alt+I, Tab) still reach its window.
@@ -350,21 +351,21 @@ void WlrScreen::Connection::mode(
     output->shape.height = height;
 }
 
-void WlrScreen::Connection::placed(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y)
+void WlrScreen::Connection::logicalPosition(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y)
 {
     auto *output = static_cast<Output *>(data);
     output->x = x;
     output->y = y;
 }
 
-void WlrScreen::Connection::sized(void *data, zxdg_output_v1 *, std::int32_t width, std::int32_t height)
+void WlrScreen::Connection::logicalSize(void *data, zxdg_output_v1 *, std::int32_t width, std::int32_t height)
 {
     auto *output = static_cast<Output *>(data);
     output->shape.logicalWidth = width;
     output->shape.logicalHeight = height;
 }
 
-void WlrScreen::Connection::configured(void *data, zwlr_layer_surface_v1 *overlay, std::uint32_t serial,
+void WlrScreen::Connection::configure(void *data, zwlr_layer_surface_v1 *overlay, std::uint32_t serial,
     std::uint32_t width, std::uint32_t height)
 {
     auto *output = static_cast<Output *>(data);
@@ -373,9 +374,11 @@ void WlrScreen::Connection::configured(void *data, zwlr_layer_surface_v1 *overla
     const int w = int(width), h = int(height);
     // Every pixel zero, alpha too: even an alpha of 1 in 255 would change what a capture reads. The pages
     // are never written, so they cost no memory here.
-    if (output->clear == nullptr || !output->clear->fits(w, h, 4 * w, WL_SHM_FORMAT_ARGB8888))
-        output->clear = std::make_unique<Buffer>(c->shm.get(), w, h, 4 * w, WL_SHM_FORMAT_ARGB8888);
-    wl_surface_attach(output->surface.get(), output->clear->buffer.get(), 0, 0);
+    if (output->transparentBuffer == nullptr
+        || !output->transparentBuffer->fits(w, h, 4 * w, WL_SHM_FORMAT_ARGB8888))
+        output->transparentBuffer
+            = std::make_unique<Buffer>(c->shm.get(), w, h, 4 * w, WL_SHM_FORMAT_ARGB8888);
+    wl_surface_attach(output->surface.get(), output->transparentBuffer->buffer.get(), 0, 0);
     wl_surface_damage(output->surface.get(), 0, 0, w, h);
     wl_surface_commit(output->surface.get());
 }
