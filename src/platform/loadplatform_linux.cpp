@@ -2,14 +2,10 @@
 #include "module1.h"
 #include "services_wayland.h"
 #include "services_x11.h"
-#include "wlowners.h"
+#include "wlglobals.h"
 
-#include <wayland-client.h>
-
-#include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 namespace Module1 {
 
@@ -44,23 +40,12 @@ namespace {
     enum class Compositor { None, Wlroots, Other };
     Compositor ProbeWayland()
     {
-        const Wl::Owned<wl_display, wl_display_disconnect> display(wl_display_connect(nullptr));
-        if (display == nullptr)
-            return Compositor::None;
-        std::vector<std::string> names;
-        const wl_registry_listener collect = {
-            [](void *data, wl_registry *, std::uint32_t, const char *interface, std::uint32_t) {
-                static_cast<std::vector<std::string> *>(data)->emplace_back(interface);
-            },
-            Wl::ignore,
-        };
-        const Wl::Global<wl_registry> registry(wl_display_get_registry(display.get()));
-        wl_registry_add_listener(registry.get(), &collect, &names);
-        if (wl_display_roundtrip(display.get()) < 0)
+        const Wl::Globals globals;
+        if (!globals.answered())
             return Compositor::None;
         for (const char *needed :
             { "zwlr_layer_shell_v1", "zwlr_screencopy_manager_v1", "zxdg_output_manager_v1" }) {
-            if (std::find(names.begin(), names.end(), needed) == names.end())
+            if (!globals.offers(needed))
                 return Compositor::Other;
         }
         return Compositor::Wlroots;

@@ -38,6 +38,9 @@
 #include "atom_x11.h"
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
+#include "shmbuffer.h"
+#include "wlglobals.h"
+#include "wlowners.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -61,13 +64,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include "fake-input-client-protocol.h"
@@ -88,7 +89,7 @@ template <typename... Args> void say(const char *format, Args... args)
     std::printf(format, args...);
     std::fflush(stdout); // the driver reads the output while this runs
 }
-template <typename... Args> void ignore(void *, Args...) { }
+using Wl::ignore;
 
 // The middle of a control, or a point `offset` pixels in from its left edge for a box or a round mark.
 void point(const char *name, Forms::Place place, Forms::Place parent = {}, int offset = -1)
@@ -269,50 +270,29 @@ int manager(xcb_connection_t *c)
     return 1;
 }
 
-// The globals this tool uses, bound as the compositor announces them.
-struct Wayland {
-    wl_display *display = wl_display_connect(nullptr);
-    std::map<std::string_view, void *> globals;
+// The globals this tool uses, bound as the compositor announces them. The connection is never closed: what
+// is made on it stays reachable, as the leak checker sees, until the program ends.
+Wl::Globals &wayland()
+{
+    // The compositor from version 3 on, for buffers of a scale of their own; KWin's fake input from 4 on,
+    // for keys.
+    static auto *const globals = new Wl::Globals({ { &wl_compositor_interface, 3 }, { &wl_shm_interface },
+        { &wl_seat_interface }, { &zwlr_layer_shell_v1_interface },
+        { &zwlr_virtual_pointer_manager_v1_interface }, { &xdg_wm_base_interface },
+        { &wl_data_device_manager_interface }, { &org_kde_kwin_fake_input_interface, 4 },
+        { &wp_viewporter_interface }, { &zwlr_screencopy_manager_v1_interface }, { &wl_output_interface } });
+    return *globals;
+}
 
-    Wayland()
-    {
-        static const wl_registry_listener listener = {
-            [](void *data, wl_registry *registry, std::uint32_t name, const char *interface,
-                std::uint32_t version) {
-                for (const wl_interface *type :
-                    { &wl_compositor_interface, &wl_shm_interface, &wl_seat_interface,
-                        &zwlr_layer_shell_v1_interface, &zwlr_virtual_pointer_manager_v1_interface,
-                        &xdg_wm_base_interface, &wl_data_device_manager_interface,
-                        &org_kde_kwin_fake_input_interface, &wp_viewporter_interface,
-                        &zwlr_screencopy_manager_v1_interface, &wl_output_interface }) {
-                    // The compositor from version 3 on, for buffers of a scale of their own; KWin's fake
-                    // input from 4 on, for keys.
-                    if (std::string_view(interface) == type->name)
-                        static_cast<Wayland *>(data)->globals[type->name]
-                            = wl_registry_bind(registry, name, type,
-                                type == &wl_compositor_interface                 ? std::min(version, 3u)
-                                    : type == &org_kde_kwin_fake_input_interface ? std::min(version, 4u)
-                                                                                 : 1);
-                }
-            },
-            ignore,
-        };
-        if (display != nullptr) {
-            wl_registry_add_listener(wl_display_get_registry(display), &listener, this);
-            wl_display_roundtrip(display);
-        }
-    }
-    template <typename T> T *get(const wl_interface &type) { return static_cast<T *>(globals[type.name]); }
-    int serve()
-    {
-        while (wl_display_dispatch(display) >= 0) { }
-        return 1;
-    }
-};
+int serve(const Wl::Globals &w)
+{
+    while (wl_display_dispatch(w.display()) >= 0) { }
+    return 1;
+}
 
 // On the top layer, below Zumeko's overlays, at an exact place of the output the compositor gives it.
 void placeOnLayer(
-    Wayland &w, zwlr_layer_shell_v1 *layers, wl_surface *surface, int width, int height, int x, int y)
+    Wl::Globals &w, zwlr_layer_shell_v1 *layers, wl_surface *surface, int width, int height, int x, int y)
 {
     zwlr_layer_surface_v1 *layer = zwlr_layer_shell_v1_get_layer_surface(
         layers, surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, "e2etool");
@@ -328,7 +308,7 @@ void placeOnLayer(
     };
     zwlr_layer_surface_v1_add_listener(layer, &configured, nullptr);
     wl_surface_commit(surface);
-    wl_display_roundtrip(w.display);
+    wl_display_roundtrip(w.display());
 }
 
 // A window of xdg-shell, for a compositor without the layer shell (GNOME), which places it itself; once
@@ -338,7 +318,7 @@ struct Toplevel {
     int width = 0, height = 0;
     bool configured = false;
 };
-bool showToplevel(Wayland &w, Toplevel &t, bool maximized)
+bool showToplevel(Wl::Globals &w, Toplevel &t, bool maximized)
 {
     auto *shell = w.get<xdg_wm_base>(xdg_wm_base_interface);
     if (shell == nullptr)
@@ -369,91 +349,84 @@ bool showToplevel(Wayland &w, Toplevel &t, bool maximized)
     if (maximized)
         xdg_toplevel_set_maximized(toplevel);
     wl_surface_commit(t.surface);
-    while (!t.configured && wl_display_dispatch(w.display) >= 0) { }
+    while (!t.configured && wl_display_dispatch(w.display()) >= 0) { }
     return t.configured;
 }
 
 // A buffer of one colour; at a scale of 2 each of its pixels is four, each quarter in a colour of its own:
 // RRGGBB at the top left, its red, green or blue inverted at the top right, bottom left and bottom right.
-wl_buffer *fill(Wayland &w, int width, int height, unsigned rgb, int scale)
+// Null when it cannot be had.
+std::unique_ptr<Wl::ShmBuffer> fill(Wl::Globals &w, int width, int height, unsigned rgb, int scale)
 {
     const int stride = 4 * width * scale, size = stride * height * scale;
-    const int fd = memfd_create("e2etool", MFD_CLOEXEC);
-    if (fd < 0 || ftruncate(fd, size) != 0)
+    auto buffer = std::make_unique<Wl::ShmBuffer>(
+        w.get<wl_shm>(wl_shm_interface), width * scale, height * scale, stride, WL_SHM_FORMAT_XRGB8888);
+    if (buffer->buffer == nullptr)
         return nullptr;
-    auto *pixels
-        = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_WRITE, MAP_SHARED, fd, 0));
+    std::uint32_t *pixels = buffer->words();
     for (int i = 0; i < size / 4; ++i) {
         const int quarter = scale == 1 ? 0 : (i / (width * scale)) % 2 * 2 + i % 2;
         pixels[i] = 0xFF000000 | (rgb ^ (quarter == 0 ? 0 : 0xFF000000u >> (8 * quarter)));
     }
-    wl_shm_pool *pool = wl_shm_create_pool(w.get<wl_shm>(wl_shm_interface), fd, size);
-    return wl_shm_pool_create_buffer(pool, 0, width * scale, height * scale, stride, WL_SHM_FORMAT_XRGB8888);
+    return buffer;
 }
 
 // A window on the layer shell drawn in the output's physical pixels at any scale (its buffer that many times
 // the window's size, shown at the window's size): the physical pixel in column c and row r of it is
 // #CCRRBB, c and r counted from its top left and cut to 8 bits, so that a colour tells the pixel.
-int gridWindow(Wayland &w, int width, int height, int x, int y, double scale, unsigned blue)
+int gridWindow(Wl::Globals &w, int width, int height, int x, int y, double scale, unsigned blue)
 {
     auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
     auto *viewporter = w.get<wp_viewporter>(wp_viewporter_interface);
     const int columns = int(std::lround(width * scale)), rows = int(std::lround(height * scale));
-    const int stride = 4 * columns, size = stride * rows;
-    const int fd = memfd_create("e2etool", MFD_CLOEXEC);
-    if (layers == nullptr || viewporter == nullptr || fd < 0 || ftruncate(fd, size) != 0)
+    if (layers == nullptr || viewporter == nullptr)
         return 1;
-    auto *pixels
-        = static_cast<std::uint32_t *>(mmap(nullptr, std::size_t(size), PROT_WRITE, MAP_SHARED, fd, 0));
+    const Wl::ShmBuffer buffer(
+        w.get<wl_shm>(wl_shm_interface), columns, rows, 4 * columns, WL_SHM_FORMAT_XRGB8888);
+    if (buffer.buffer == nullptr)
+        return 1;
+    std::uint32_t *pixels = buffer.words();
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column)
             pixels[row * columns + column] = 0xFF000000 | std::uint32_t(column & 0xFF) << 16
                 | std::uint32_t(row & 0xFF) << 8 | (blue & 0xFF);
     }
-    wl_shm_pool *pool = wl_shm_create_pool(w.get<wl_shm>(wl_shm_interface), fd, size);
-    wl_buffer *buffer = wl_shm_pool_create_buffer(pool, 0, columns, rows, stride, WL_SHM_FORMAT_XRGB8888);
     wl_surface *surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
     placeOnLayer(w, layers, surface, width, height, x, y);
     wp_viewport_set_destination(wp_viewporter_get_viewport(viewporter, surface), width, height);
-    wl_surface_attach(surface, buffer, 0, 0);
+    wl_surface_attach(surface, buffer.buffer.get(), 0, 0);
     wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
     static const wl_callback_listener shown
         = { [](void *, wl_callback *, std::uint32_t) { say("ready\n"); } };
     wl_callback_add_listener(wl_surface_frame(surface), &shown, nullptr);
     wl_surface_commit(surface);
-    return w.serve();
+    return serve(w);
 }
 
 // How many frames of the first output it takes, from a pointer move to X, Y (made just after a frame), until
 // the screen shows RRGGBB at SX, SY: each screencopy capture is answered on the next frame, so capturing
 // that pixel again and again counts the frames. Prints "frames N"; status 1 when 30 frames show no change.
-int latency(Wayland &w, int x, int y, int sx, int sy, unsigned rgb)
+int latency(Wl::Globals &w, int x, int y, int sx, int sy, unsigned rgb)
 {
     auto *copies = w.get<zwlr_screencopy_manager_v1>(zwlr_screencopy_manager_v1_interface);
     auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
     auto *output = w.get<wl_output>(wl_output_interface);
-    const int fd = memfd_create("e2etool", MFD_CLOEXEC);
-    if (copies == nullptr || pointers == nullptr || output == nullptr || fd < 0 || ftruncate(fd, 4096) != 0)
+    if (copies == nullptr || pointers == nullptr || output == nullptr)
         return 2;
     struct Capture {
-        Wayland *w;
-        int fd;
-        std::uint32_t *pixel;
-        wl_buffer *buffer = nullptr;
+        Wl::Globals *w;
+        std::unique_ptr<Wl::ShmBuffer> buffer;
         bool bgr = false, over = false, failed = false;
-    } capture { &w, fd, static_cast<std::uint32_t *>(mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd, 0)) };
+    } capture { &w, nullptr };
     static const zwlr_screencopy_frame_v1_listener listener = {
         [](void *data, zwlr_screencopy_frame_v1 *frame, std::uint32_t format, std::uint32_t width,
             std::uint32_t height, std::uint32_t stride) {
             auto *c = static_cast<Capture *>(data);
-            if (c->buffer == nullptr) {
-                wl_shm_pool *pool = wl_shm_create_pool(c->w->get<wl_shm>(wl_shm_interface), c->fd, 4096);
-                c->buffer = wl_shm_pool_create_buffer(
-                    pool, 0, int(width), int(height), int(stride), WL_SHM_FORMAT_XRGB8888);
-                wl_shm_pool_destroy(pool);
-            }
+            if (c->buffer == nullptr)
+                c->buffer = std::make_unique<Wl::ShmBuffer>(c->w->get<wl_shm>(wl_shm_interface), int(width),
+                    int(height), int(stride), WL_SHM_FORMAT_XRGB8888);
             c->bgr = format != WL_SHM_FORMAT_XRGB8888 && format != WL_SHM_FORMAT_ARGB8888;
-            zwlr_screencopy_frame_v1_copy(frame, c->buffer);
+            zwlr_screencopy_frame_v1_copy(frame, c->buffer->buffer.get());
         },
         ignore,
         [](void *data, zwlr_screencopy_frame_v1 *, std::uint32_t, std::uint32_t, std::uint32_t) {
@@ -470,9 +443,10 @@ int latency(Wayland &w, int x, int y, int sx, int sy, unsigned rgb)
         zwlr_screencopy_frame_v1 *frame
             = zwlr_screencopy_manager_v1_capture_output_region(copies, 0, output, sx, sy, 1, 1);
         zwlr_screencopy_frame_v1_add_listener(frame, &listener, &capture);
-        while (!capture.over && !capture.failed && wl_display_dispatch(w.display) >= 0) { }
+        while (!capture.over && !capture.failed && wl_display_dispatch(w.display()) >= 0) { }
         zwlr_screencopy_frame_v1_destroy(frame);
-        const std::uint32_t p = *capture.pixel & 0xFFFFFF;
+        const std::uint32_t *pixel = capture.buffer != nullptr ? capture.buffer->words() : nullptr;
+        const std::uint32_t p = pixel != nullptr ? *pixel & 0xFFFFFF : 0;
         return capture.failed ? ~0u : capture.bgr ? (p & 0xFF) << 16 | (p & 0xFF00) | p >> 16 : p;
     };
     zwlr_virtual_pointer_v1 *pointer
@@ -495,14 +469,14 @@ int latency(Wayland &w, int x, int y, int sx, int sy, unsigned rgb)
 
 // Another application's window: on the layer shell where there is one, else a maximized toplevel, which is
 // under every point outside the other windows and the compositor's own bars.
-int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb, int scale)
+int nativeWindow(Wl::Globals &w, int width, int height, int x, int y, unsigned rgb, int scale)
 {
     auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
     auto *seat = w.get<wl_seat>(wl_seat_interface);
     Toplevel t { nullptr, width, height, false };
     if (seat == nullptr || (layers == nullptr && !showToplevel(w, t, true)))
         return 1;
-    wl_buffer *buffer
+    const auto buffer
         = layers != nullptr ? fill(w, width, height, rgb, scale) : fill(w, t.width, t.height, rgb, 1);
     if (buffer == nullptr)
         return 1;
@@ -513,7 +487,7 @@ int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb, 
     } else {
         scale = 1;
     }
-    wl_surface_attach(surface, buffer, 0, 0);
+    wl_surface_attach(surface, buffer->buffer.get(), 0, 0);
     wl_surface_set_buffer_scale(surface, scale);
     wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
     // Shown once the compositor asks for the frame after this one.
@@ -527,12 +501,12 @@ int nativeWindow(Wayland &w, int width, int height, int x, int y, unsigned rgb, 
         },
         ignore, ignore, ignore, ignore, ignore, ignore };
     wl_pointer_add_listener(wl_seat_get_pointer(seat), &presses, nullptr);
-    return w.serve();
+    return serve(w);
 }
 
 // Where the compositor offers no data control (GNOME) only a window with the keyboard focus is offered the
 // clipboard, as a program the user pastes into is.
-int paste(Wayland &w)
+int paste(Wl::Globals &w)
 {
     struct Clipboard {
         wl_data_offer *offer = nullptr;
@@ -569,19 +543,19 @@ int paste(Wayland &w)
               ignore, ignore, ignore, ignore };
     wl_keyboard_add_listener(wl_seat_get_keyboard(seat), &keys, &clipboard);
     Toplevel t { nullptr, 16, 16, false };
-    wl_buffer *buffer = nullptr;
+    std::unique_ptr<Wl::ShmBuffer> buffer;
     if (!showToplevel(w, t, false) || (buffer = fill(w, t.width, t.height, 0xFFFFFF, 1)) == nullptr)
         return 2;
-    wl_surface_attach(t.surface, buffer, 0, 0);
+    wl_surface_attach(t.surface, buffer->buffer.get(), 0, 0);
     wl_surface_commit(t.surface);
-    while (!clipboard.focused && wl_display_dispatch(w.display) >= 0) { }
-    wl_display_roundtrip(w.display); // the selection comes with the focus
+    while (!clipboard.focused && wl_display_dispatch(w.display()) >= 0) { }
+    wl_display_roundtrip(w.display()); // the selection comes with the focus
     int pipe[2];
     if (clipboard.offer == nullptr || clipboard.type.empty() || ::pipe2(pipe, O_CLOEXEC) != 0)
         return 1;
     wl_data_offer_receive(clipboard.offer, clipboard.type.c_str(), pipe[1]);
     ::close(pipe[1]);
-    wl_display_flush(w.display);
+    wl_display_flush(w.display());
     char text[4096];
     for (ssize_t n; (n = read(pipe[0], text, sizeof text)) > 0;)
         std::fwrite(text, 1, std::size_t(n), stdout);
@@ -796,13 +770,13 @@ private:
 // screenshots, which it writes to a pipe as the raw lines of a QImage.
 class KWinDesktop final : public Desktop {
 public:
-    explicit KWinDesktop(Wayland &wayland)
+    explicit KWinDesktop(Wl::Globals &wayland)
         : m_wayland(wayland)
     {
     }
     QString start() override
     {
-        if (m_wayland.display == nullptr)
+        if (m_wayland.display() == nullptr)
             return u"no Wayland compositor"_s;
         m_input = m_wayland.get<org_kde_kwin_fake_input>(org_kde_kwin_fake_input_interface);
         if (m_input == nullptr)
@@ -862,10 +836,10 @@ public:
 private:
     QString sync()
     {
-        return wl_display_roundtrip(m_wayland.display) < 0 ? u"the compositor went away"_s : QString();
+        return wl_display_roundtrip(m_wayland.display()) < 0 ? u"the compositor went away"_s : QString();
     }
 
-    Wayland &m_wayland;
+    Wl::Globals &m_wayland;
     org_kde_kwin_fake_input *m_input = nullptr;
 };
 
@@ -873,10 +847,9 @@ int desktop(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     std::unique_ptr<Desktop> desktop;
-    // The connection lives as long as the program, as the leak checker sees.
-    static Wayland wayland;
+    Wl::Globals &connection = wayland();
     if (QDBusConnection::sessionBus().interface()->isServiceRegistered(u"org.kde.KWin"_s))
-        desktop = std::make_unique<KWinDesktop>(wayland);
+        desktop = std::make_unique<KWinDesktop>(connection);
     else
         desktop = std::make_unique<GnomeDesktop>(app.arguments().value(2));
     const QString why = desktop->start();
@@ -927,19 +900,18 @@ int main(int argc, char *argv[])
     int width = 0, height = 0, x = 0, y = 0;
     unsigned rgb = 0;
     if (command == "paste") {
-        static Wayland connection; // as long as the program, as the leak checker sees
-        return paste(connection);
+        return paste(wayland());
     }
     if (command == "pointer" || command == "grid" || command == "latency"
         || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
-        Wayland w;
+        Wl::Globals &w = wayland();
         auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
         if (command == "pointer" && pointers != nullptr) {
             zwlr_virtual_pointer_manager_v1_create_virtual_pointer(
                 pointers, w.get<wl_seat>(wl_seat_interface));
-            wl_display_roundtrip(w.display);
+            wl_display_roundtrip(w.display());
             say("ready\n");
-            return w.serve();
+            return serve(w);
         }
         int sx = 0, sy = 0;
         if (command == "latency" && argc == 7 && std::sscanf(argv[6], "%6x", &rgb) == 1

@@ -4,6 +4,8 @@
 #include "crosshair.h"
 #include "outputpixel.h"
 #include "pixelformat.h"
+#include "shmbuffer.h"
+#include "wlglobals.h"
 #include "wlowners.h"
 
 #include <QElapsedTimer>
@@ -15,7 +17,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <string_view>
 #include <vector>
 
 // The generated C names an argument "namespace", which C++ cannot take.
@@ -38,36 +39,7 @@ namespace {
     constexpr qint64 Pace = 8; // milliseconds
     constexpr qint64 CheckInterval = 500; // milliseconds between checks of the way regions are turned
 
-    // A buffer in shared memory, mapped here too so that a capture can be read.
-    struct Buffer {
-        Wl::Mapping pixels;
-        Wl::Owned<wl_buffer, wl_buffer_destroy> buffer;
-        std::size_t size = 0;
-        int width = 0, height = 0, stride = 0;
-        std::uint32_t format = 0;
-
-        Buffer(wl_shm *shm, int w, int h, int s, std::uint32_t f)
-            : size(std::size_t(s) * std::size_t(h))
-            , width(w)
-            , height(h)
-            , stride(s)
-            , format(f)
-        {
-            const Wl::Fd fd(memfd_create("zumeko", MFD_CLOEXEC));
-            if (!fd.valid() || ftruncate(fd.get(), off_t(size)) != 0)
-                return;
-            pixels = Wl::Mapping(fd.get(), size);
-            if (pixels.data() == nullptr)
-                return;
-            wl_shm_pool *pool = wl_shm_create_pool(shm, fd.get(), std::int32_t(size));
-            buffer.reset(wl_shm_pool_create_buffer(pool, 0, w, h, s, f));
-            wl_shm_pool_destroy(pool);
-        }
-        bool fits(int w, int h, int s, std::uint32_t f) const
-        {
-            return buffer != nullptr && width == w && height == h && stride == s && format == f;
-        }
-    };
+    using Buffer = Wl::ShmBuffer;
 
 } // namespace
 
@@ -193,13 +165,6 @@ namespace {
         WlrScreen::Connection::frameFlags, WlrScreen::Connection::frameReady,
         WlrScreen::Connection::frameFailed, Wl::ignore, Wl::ignore, Wl::ignore };
 
-    template <typename T>
-    Wl::Global<T> bind(
-        wl_registry *registry, std::uint32_t name, const wl_interface &interface, std::uint32_t version = 1)
-    {
-        return Wl::Global<T>(static_cast<T *>(wl_registry_bind(registry, name, &interface, version)));
-    }
-
 } // namespace
 
 WlrScreen::Connection::Connection(WlrScreen::Events e)
@@ -256,23 +221,22 @@ void WlrScreen::Connection::global(
     void *data, wl_registry *registry, std::uint32_t name, const char *interface, std::uint32_t)
 {
     auto *c = static_cast<Connection *>(data);
-    const std::string_view is = interface;
-    if (is == wl_compositor_interface.name) {
-        c->compositor = bind<wl_compositor>(registry, name, wl_compositor_interface);
-    } else if (is == wl_shm_interface.name) {
-        c->shm = bind<wl_shm>(registry, name, wl_shm_interface);
-    } else if (is == wl_seat_interface.name && c->seat == nullptr) {
-        c->seat = bind<wl_seat>(registry, name, wl_seat_interface);
+    if (Wl::is(interface, wl_compositor_interface)) {
+        c->compositor = Wl::bind<wl_compositor>(registry, name, wl_compositor_interface);
+    } else if (Wl::is(interface, wl_shm_interface)) {
+        c->shm = Wl::bind<wl_shm>(registry, name, wl_shm_interface);
+    } else if (Wl::is(interface, wl_seat_interface) && c->seat == nullptr) {
+        c->seat = Wl::bind<wl_seat>(registry, name, wl_seat_interface);
         wl_seat_add_listener(c->seat.get(), &seatListener, c);
-    } else if (is == zwlr_layer_shell_v1_interface.name) {
-        c->layerShell = bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface);
-    } else if (is == zwlr_screencopy_manager_v1_interface.name) {
+    } else if (Wl::is(interface, zwlr_layer_shell_v1_interface)) {
+        c->layerShell = Wl::bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface);
+    } else if (Wl::is(interface, zwlr_screencopy_manager_v1_interface)) {
         c->screencopy
-            = bind<zwlr_screencopy_manager_v1>(registry, name, zwlr_screencopy_manager_v1_interface);
-    } else if (is == zxdg_output_manager_v1_interface.name) {
+            = Wl::bind<zwlr_screencopy_manager_v1>(registry, name, zwlr_screencopy_manager_v1_interface);
+    } else if (Wl::is(interface, zxdg_output_manager_v1_interface)) {
         c->xdgOutputManager
-            = bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, 2);
-    } else if (is == wl_output_interface.name) {
+            = Wl::bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, 2);
+    } else if (Wl::is(interface, wl_output_interface)) {
         auto output = std::make_unique<Output>();
         output->connection = c;
         output->name = name;
