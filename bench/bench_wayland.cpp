@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// bench_wayland WLHELPER REFRESH [--quick]: screen mode on a wlroots compositor (bench/run starts a headless
+// bench_wayland E2ETOOL REFRESH [--quick]: screen mode on a wlroots compositor (bench/run starts a headless
 // sway at REFRESH Hz): fresh samples a second against the output's refresh rate, CPU with the pointer still
 // and moving, each beside the floor, and the time from a pointer move to the swatch showing the new colour.
 // Prints figures; never fails on a number.
@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr std::int32_t HalfLeft = 0x302010, HalfRight = 0xE0D0C0; // 0x00BBGGRR of wlhelper's halves
+constexpr std::int32_t HalfLeft = 0x302010, HalfRight = 0xE0D0C0; // 0x00BBGGRR of e2etool's halves
 constexpr int LeftX = 200, RightX = 1000, Y = 200; // away from Zumeko's window, which sits in the middle
 
 struct Helper {

@@ -35,6 +35,9 @@
 //                                   compositor writes its pictures into FOLDER
 //   e2etool paste                   a native Wayland window that, once it has the keyboard focus, prints
 //                                   the clipboard's text and ends; status 1 when the clipboard is empty
+//   e2etool flip | halves           for the Wayland benchmark: a surface under everything over the whole
+//                                   output, of a new colour at every frame or of two halves, and a pointer
+//                                   moved to "X Y" for each such line read (see benchSurface)
 #include "atom_x11.h"
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
@@ -69,6 +72,7 @@
 #include <string_view>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include "fake-input-client-protocol.h"
@@ -504,6 +508,109 @@ int nativeWindow(Wl::Globals &w, int width, int height, int x, int y, unsigned r
     return serve(w);
 }
 
+// What the Wayland benchmark needs of a compositor besides Zumeko: a surface over the whole output that shows
+// a new colour at every frame the output shows (FLIP), so that every fresh capture sees a colour it has not
+// seen before, or HalfLeft on its left half and HalfRight on its right. It gives the seat a virtual pointer,
+// which it moves to "X Y" for each such line on its input, and says "ready" once the surface is shown.
+constexpr std::uint32_t HalfLeft = 0x102030, HalfRight = 0xC0D0E0;
+
+int benchSurface(Wl::Globals &w, bool flip)
+{
+    struct Surface {
+        bool flip = false;
+        wl_surface *surface = nullptr;
+        std::unique_ptr<Wl::ShmBuffer> buffers[2];
+        int width = 0, height = 0;
+        unsigned frame = 0;
+
+        void show()
+        {
+            const Wl::ShmBuffer &buffer = *buffers[frame % 2];
+            std::uint32_t *pixels = buffer.words();
+            // Odd steps of each channel, so that a colour does not come back for a long while.
+            const std::uint32_t step = (frame * 0x0103'05u) & 0xFFFFFFu;
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x)
+                    pixels[y * width + x] = 0xFF000000 | (flip ? step : x < width / 2 ? HalfLeft : HalfRight);
+            }
+            wl_surface_attach(surface, buffer.buffer.get(), 0, 0);
+            wl_surface_damage(surface, 0, 0, width, height);
+            if (flip) {
+                static const wl_callback_listener next
+                    = { [](void *data, wl_callback *callback, std::uint32_t) {
+                          wl_callback_destroy(callback);
+                          auto *s = static_cast<Surface *>(data);
+                          ++s->frame;
+                          s->show();
+                      } };
+                wl_callback_add_listener(wl_surface_frame(surface), &next, this);
+            }
+            wl_surface_commit(surface);
+        }
+    } s;
+    s.flip = flip;
+    auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
+    auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
+    if (layers == nullptr || pointers == nullptr)
+        return 1;
+    zwlr_virtual_pointer_v1 *pointer
+        = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointers, w.get<wl_seat>(wl_seat_interface));
+    s.surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
+    // Below everything else, over the whole output.
+    zwlr_layer_surface_v1 *layer = zwlr_layer_shell_v1_get_layer_surface(
+        layers, s.surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM, "e2etool");
+    zwlr_layer_surface_v1_set_anchor(layer,
+        ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM
+            | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+    zwlr_layer_surface_v1_set_exclusive_zone(layer, -1);
+    static const zwlr_layer_surface_v1_listener configured = {
+        [](void *data, zwlr_layer_surface_v1 *l, std::uint32_t serial, std::uint32_t width,
+            std::uint32_t height) {
+            zwlr_layer_surface_v1_ack_configure(l, serial);
+            static_cast<Surface *>(data)->width = int(width);
+            static_cast<Surface *>(data)->height = int(height);
+        },
+        ignore,
+    };
+    zwlr_layer_surface_v1_add_listener(layer, &configured, &s);
+    wl_surface_commit(s.surface);
+    wl_display_roundtrip(w.display());
+    for (auto &buffer : s.buffers) {
+        buffer = std::make_unique<Wl::ShmBuffer>(
+            w.get<wl_shm>(wl_shm_interface), s.width, s.height, 4 * s.width, WL_SHM_FORMAT_XRGB8888);
+        if (buffer->buffer == nullptr)
+            return 1;
+    }
+    s.show();
+    wl_display_roundtrip(w.display());
+    say("ready\n");
+
+    pollfd fds[2] = { { wl_display_get_fd(w.display()), POLLIN, 0 }, { STDIN_FILENO, POLLIN, 0 } };
+    std::string line;
+    char chunk[64];
+    for (;;) {
+        wl_display_flush(w.display());
+        if (poll(fds, 2, -1) < 0)
+            return 1;
+        if ((fds[0].revents & POLLIN) != 0 && wl_display_dispatch(w.display()) < 0)
+            return 1;
+        if ((fds[1].revents & (POLLIN | POLLHUP)) != 0) {
+            const ssize_t n = read(STDIN_FILENO, chunk, sizeof chunk);
+            if (n <= 0)
+                return 0;
+            line.append(chunk, std::size_t(n));
+            for (std::size_t end; (end = line.find('\n')) != std::string::npos; line.erase(0, end + 1)) {
+                unsigned x = 0, y = 0;
+                if (std::sscanf(line.c_str(), "%u %u", &x, &y) == 2) {
+                    zwlr_virtual_pointer_v1_motion_absolute(
+                        pointer, 0, x, y, std::uint32_t(s.width), std::uint32_t(s.height));
+                    zwlr_virtual_pointer_v1_frame(pointer);
+                }
+            }
+        }
+    }
+}
+
 // Where the compositor offers no data control (GNOME) only a window with the keyboard focus is offered the
 // clipboard, as a program the user pastes into is.
 int paste(Wl::Globals &w)
@@ -902,8 +1009,8 @@ int main(int argc, char *argv[])
     if (command == "paste") {
         return paste(wayland());
     }
-    if (command == "pointer" || command == "grid" || command == "latency"
-        || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
+    if (command == "pointer" || command == "grid" || command == "latency" || command == "flip"
+        || command == "halves" || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
         Wl::Globals &w = wayland();
         auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
         if (command == "pointer" && pointers != nullptr) {
@@ -918,6 +1025,8 @@ int main(int argc, char *argv[])
             && (x = std::atoi(argv[2]), y = std::atoi(argv[3]), sx = std::atoi(argv[4]),
                 sy = std::atoi(argv[5]), true))
             return latency(w, x, y, sx, sy, rgb);
+        if ((command == "flip" || command == "halves") && w.display() != nullptr)
+            return benchSurface(w, command == "flip");
         if (command == "grid" && argc == 5
             && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
             && std::sscanf(argv[3], "%2x", &rgb) == 1)
@@ -946,7 +1055,9 @@ int main(int argc, char *argv[])
     if (status == 2)
         std::fprintf(stderr,
             "usage: e2etool points | close ID | copy-behind-click ID X Y | window WxH+X+Y RRGGBB | "
-            "grab SECONDS | manager | pointer | compositor | portal ANSWER... | desktop FOLDER | paste\n");
+            "grab SECONDS | manager | pointer | compositor | portal ANSWER... | desktop FOLDER | paste | "
+            "flip | "
+            "halves\n");
     xcb_disconnect(c);
     return status;
 }
