@@ -107,8 +107,6 @@ struct WlrScreen::Connection {
 
     explicit Connection(WlrScreen::Events e);
     ~Connection();
-    Connection(const Connection &) = delete;
-    Connection &operator=(const Connection &) = delete;
     void dispatch();
     void flush();
     void cover(Output &output);
