@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # driver.sh ENVIRONMENT: the real program, driven as a user would drive it, in one environment of the
-# table below. Each scenario is written once; small adapters say how an environment starts its display,
-# launches Zumeko, makes another application's window, moves and clicks the pointer and reads the screen.
+# table below. Each scenario is written once, and asks the table's columns what the environment can do;
+# small adapters say how an environment starts its display, launches Zumeko, makes another application's
+# window, moves and clicks the pointer and reads the screen.
 # The programs come from E2E_ZUMEKO, E2E_TOOL (tests/tools/e2etool) and, under Wine, E2E_PROBE.
 # Every scenario runs, each with a Zumeko of its own; a failure names the scenario, the environment and
 # what was seen, and the status is 1 when any failed.
@@ -11,21 +12,54 @@ ENVIRONMENT="$1"
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"
 
-declare -A SCENARIOS=(
-    [x11]="start copy second-copy pick grab help about unreadable clipboard-kept display-lost"
-    [x11-depth16]="pick"
-    [x11-scale2]="pick about"
-    [openbox]="start copy pick grab about"
-    [wine]="copy second-copy pick help about" # no window manager frames its windows here
-    [sway]="start copy pick grab help about clipboard-kept latency"
-    [sway-outputs]="pick pixels" # a second output, at scale 2 and then turned and scaled every way, holds the other window
-    [portal]="portal-pick portal-refused"
-    [gnome]="start copy second-copy portal-pick help about clipboard-kept" # GNOME Shell, headless
-    [kde]="start copy second-copy portal-pick help about clipboard-kept" # KWin, headless
-    [installed]="start copy help clipboard-kept" # the Debian package, started as its menu entry starts it
-)
-[ -n "${SCENARIOS[$ENVIRONMENT]:-}" ] || { echo "driver: no environment '$ENVIRONMENT'" >&2; exit 2; }
-E2E_NAME="$ENVIRONMENT" SCALE=1 MENU_MIN=15 MENU_MAX=40
+# The environments, one a row, and what each can do: the scenarios ask these columns, never the name.
+#   server    what shows the windows: x11 (Xvfb), sway, gnome (GNOME Shell) or kde (KWin), all headless
+#   start     how Zumeko starts: build (the program built), wine (zumeko.exe under Wine) or menu (the
+#             installed Debian package, as its menu entry starts it)
+#   scale     QT_SCALE_FACTOR, by which every size and place of Zumeko's is multiplied
+#   depth     the depth of the X server, where that is Xvfb (- for its default)
+#   wait      the seconds every wait is given (- for lib.sh's)
+#   wm        the window manager on the X server: it frames a new window late, behind the test's back, and
+#             leaves it where the user moves it
+#   output2   sway has a second output, at scale 2 on the first's right, which holds the other window
+#   platform  ZUMEKO_PLATFORM, the way Zumeko is told to read the screen (- to choose its own); portal is
+#             answered by the fake portal, on a session bus of its own
+#   cursor    the compositor draws the pointer into what is read, at scale 1, where its shape is checked
+#   accounts  Zumeko can be started by another account on this display (an X server open to all; an
+#             XWayland is open to root alone)
+#   stale     a click can reach Zumeko as X events with a time of the driver's choosing (not Wine's; and
+#             Zumeko on an XWayland mostly does not act on a click sent as an event, seen and not
+#             understood, so the refused owner is shown on the X servers)
+#   data      the compositor lets native Wayland programs such as wl-paste read the clipboard
+#   paste     wayland_clipboard_is reads the clipboard as a native Wayland program pastes it
+#   respell   the lock is the X display's: a second copy is refused also with DISPLAY spelled another way
+#             and no XDG_RUNTIME_DIR (Windows has a lock of its own)
+#   folder    Zumeko can be started in a folder of the driver's choosing (the menu entry names its own)
+#   scenarios what runs, in this order
+ENVIRONMENTS='
+# name       server start scale depth wait wm      output2 platform cursor accounts stale data paste respell folder scenarios
+x11          x11    build  1     -     -    -       -       -        -      1        1     -    -     1       1      start copy second-copy pick grab help about unreadable clipboard-kept display-lost
+x11-depth16  x11    build  1     16    -    -       -       -        -      1        1     -    -     1       1      pick
+x11-scale2   x11    build  2     -     -    -       -       -        -      1        1     -    -     1       1      pick about
+openbox      x11    build  1     -     -    openbox -       -        -      1        1     -    -     1       1      start copy pick grab about
+# No window manager frames its windows here.
+wine         x11    wine   1     -     30   -       -       -        -      -        -     -    -     -       1      copy second-copy pick help about
+sway         sway   build  1     -     -    -       -       -        1      -        -     1    -     1       1      start copy pick grab help about clipboard-kept latency
+# The second output, at scale 2 and then turned and scaled every way, holds the other window.
+sway-outputs sway   build  1     -     -    -       1       -        -      -        -     1    -     1       1      pick pixels
+portal       sway   build  1     -     -    -       -       portal   -      -        -     1    -     1       1      portal-pick portal-refused
+gnome        gnome  build  1     -     -    -       -       -        -      -        -     -    1     1       1      start copy second-copy portal-pick help about clipboard-kept
+kde          kde    build  1     -     -    -       -       -        -      -        -     1    1     1       1      start copy second-copy portal-pick help about clipboard-kept
+installed    x11    menu   1     -     -    -       -       -        -      1        1     -    -     1       -      start copy help clipboard-kept
+'
+TABLE_COLUMNS=(SERVER STARTED_BY SCALE DEPTH WAIT WINDOW_MANAGER SECOND_OUTPUT PLATFORM POINTER_SHAPE OTHER_ACCOUNTS
+    STALE_CLICKS DATA_CONTROL NATIVE_PASTE RESPELT_DISPLAY ANY_FOLDER SCENARIOS)
+read -r "${TABLE_COLUMNS[@]}" < <(awk -v name="$ENVIRONMENT" '$1 == name { $1 = ""; print }' <<<"$ENVIRONMENTS") || true
+[ -n "${SCENARIOS:-}" ] || { echo "driver: no environment '$ENVIRONMENT'" >&2; exit 2; }
+for column in "${TABLE_COLUMNS[@]}"; do [ "${!column}" != - ] || printf -v "$column" ''; done
+E2E_NAME="$ENVIRONMENT" MENU_MIN=15 MENU_MAX=40
+[ -z "$WAIT" ] || E2E_TIMEOUT=$WAIT
+[ -z "$DEPTH" ] || E2E_XVFB_DEPTH=$DEPTH
 # Colours with every channel different, so that a swap shows; both are exact on 16-bit screens too.
 ROOT=8441FF GREENISH=FF8242 ROOT_POINT=(20 20) OTHER_PLACE=(40 900) OTHER_POINT=(140 950)
 
@@ -36,11 +70,11 @@ x11_up()
 {
     start_xvfb
     xsetroot -solid "#$ROOT"
-    if [ "$ENVIRONMENT" = openbox ]; then
-        spawn wm openbox
+    if [ -n "$WINDOW_MANAGER" ]; then
+        spawn wm "$WINDOW_MANAGER"
         # Started before the manager has taken the screen, a window is framed late, behind the test's back.
         wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-        poll_until wm_ready || fail "openbox did not take the screen"
+        poll_until wm_ready || fail "$WINDOW_MANAGER did not take the screen"
     fi
 }
 point() { xdotool mousemove "$1" "$2"; }
@@ -62,13 +96,9 @@ holding() { ! "$E2E_TOOL" grab 0; } # another client cannot have the pointer
 pointer_shape() { true; } # the X server leaves its cursor out of what it shows
 # another_copies TEXT: another program of the desktop's own kind copies TEXT.
 another_copies() { echo -n "$1" | xclip -selection clipboard -i; }
-DATA_CONTROL="" # the compositor lets native Wayland programs such as wl-paste read the clipboard
-NATIVE_PASTE="" # wayland_clipboard_is reads the clipboard as a native Wayland program pastes it
-OTHER_ACCOUNTS=1 # Zumeko can be started by another account on this display (an X server open to all)
-STALE_CLICKS=1 # a click can reach Zumeko as X events with a time of the driver's choosing (not Wine's)
 steal_pointer()
 {
-    if [ "$ENVIRONMENT" = openbox ]; then
+    if [ -n "$WINDOW_MANAGER" ]; then
         xdotool windowminimize --sync "$WIN" windowactivate --sync "$WIN"
     else
         xdotool windowunmap --sync "$WIN" windowmap --sync "$WIN"
@@ -105,12 +135,11 @@ picker_answer()
 sway_up()
 {
     local config="output HEADLESS-1 resolution 1280x1024 position 0 0 bg #$ROOT solid_color"
-    if [ "$ENVIRONMENT" = sway-outputs ]; then
+    if [ -n "$SECOND_OUTPUT" ]; then
         OTHER_OUTPUT=HEADLESS-2 OTHER_OUTPUT_X=1280 OTHER_PLACE=(40 300) OTHER_POINT=(1420 350) OTHER_SCALE=2
         config+=$'\n'"output HEADLESS-2 resolution 1280x1024 position 1280 0 scale 2 bg #$ROOT solid_color"
     fi
     start_sway "$config"
-    OTHER_ACCOUNTS="" # XWayland is open to root alone
     point() { swaymsg -q seat - cursor set "$1" "$2"; }
     press() { swaymsg -q seat - cursor press "button${1:-1}" && swaymsg -q seat - cursor release "button${1:-1}"; }
     pixel_at() { grim -g "$1,$2 1x1" -t ppm - | tail -c 3 | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
@@ -120,7 +149,7 @@ sway_up()
     # spot, where the colour underneath shows and is what a capture reads.
     pointer_shape()
     {
-        [ "$ENVIRONMENT" = sway ] || return 0 # at scale 1
+        [ -n "$POINTER_SHAPE" ] || return 0
         local seen
         seen="$(for at in "0 0" "1 1" "5 0" "0 -5" "5 1" "-1 5" "1 5" "5 5"; do
             read -r dx dy <<<"$at"
@@ -130,13 +159,9 @@ sway_up()
     }
     # The overlay is up when the swatch follows the pointer, which the scenarios see for themselves.
     holding() { true; }
-    DATA_CONTROL=1
     another_copies() { spawn other-copy wl-copy --foreground -- "$1"; }
-    # Zumeko on this XWayland mostly does not act on a click sent as an event (seen, not understood), so
-    # the refused owner is shown on the X servers.
-    STALE_CLICKS=""
     steal_pointer() { true; }
-    if [ "$ENVIRONMENT" = portal ]; then
+    if [ "$PLATFORM" = portal ]; then
         export ZUMEKO_PLATFORM=portal
         spawn bus dbus-daemon --session --nofork --print-address=1
         poll_until grep -q unix: "$E2E_TMP/bus.log" || fail "no session bus"
@@ -151,7 +176,6 @@ sway_up()
 # open.
 desktop_up()
 {
-    OTHER_ACCOUNTS="" # XWayland is open to root alone
     # Over Zumeko's window the pointer is moved until its X server has it there too: a click that came
     # before the X server knew now and then went nowhere (seen on GNOME).
     point()
@@ -166,7 +190,6 @@ desktop_up()
     press() { desktop click "${1:-1}"; }
     pixel_at() { desktop pixel "$1" "$2" && echo "$DESKTOP_SAID"; }
     reference() { echo "$1"; }
-    NATIVE_PASTE=1 STALE_CLICKS="" # a click sent as an event: as on sway's XWayland
     # A window mapped while another has the focus may open below it: raised as the user would raise it.
     focus_window() { timeout "$E2E_TIMEOUT" xdotool windowactivate --sync "$1" || fail "window $1 was not raised"; }
     picker_start() { other_window "$GREENISH"; }
@@ -234,21 +257,22 @@ kde_up()
 {
     start_kwin 1280x1024
     desktop_up
-    DATA_CONTROL=1
     another_copies() { spawn other-copy wl-copy --foreground -- "$1"; }
     spawn picks dbus-monitor --session "type='method_call',interface='org.kde.kwin.ColorPicker',member='pick'"
     poll_until grep -qs NameLost "$E2E_TMP/picks.log" || fail "dbus-monitor did not start"
     picker_open() { (($(grep -c 'member=pick$' "$E2E_TMP/picks.log") >= $1)); }
 }
 
-case "$ENVIRONMENT" in
+# The row's server; then, where Zumeko is not the program as built, how it and the other application start.
+case "$SERVER" in
+x11) x11_up ;;
+sway) sway_up ;;
 gnome) gnome_up ;;
 kde) kde_up ;;
-wine)
-    E2E_TIMEOUT=30 OTHER_ACCOUNTS=""
-    x11_up
+esac
+case "$STARTED_BY" in
+wine) # zumeko.exe, and the other application a Windows program too, under Wine on the X server
     start_wine
-    STALE_CLICKS=""
     launch_command() { LAUNCH=(env -C "$1" "$WINE" "$E2E_ZUMEKO"); }
     other_window()
     {
@@ -256,9 +280,7 @@ wine)
         poll_until other_said '^ready' || fail "the other application's window did not show"
     }
     ;;
-sway* | portal) sway_up ;;
-installed)
-    x11_up
+menu)
     # As the menu starts it: the entry's command, in the entry's folder, where its help lies.
     launch_command()
     {
@@ -266,11 +288,6 @@ installed)
         read -ra LAUNCH < <(sed -n 's/^Exec=//p' /usr/share/applications/zumeko.desktop)
         LAUNCH=(env -C "$HELP_FOLDER" "${LAUNCH[@]}")
     }
-    ;;
-*)
-    [ "$ENVIRONMENT" = x11-depth16 ] && E2E_XVFB_DEPTH=16
-    [ "$ENVIRONMENT" = x11-scale2 ] && SCALE=2
-    x11_up
     ;;
 esac
 eval "$("$E2E_TOOL" points)"
@@ -295,7 +312,7 @@ launch()
     poll_until size_is_fixed || fail "window ${WIN_WIDTH}x$WIN_HEIGHT, expected $((CLIENT[0] * SCALE)) wide and $((CLIENT[1] * SCALE)) high below a menu bar"
     MENU_HEIGHT=$((WIN_HEIGHT - CLIENT[1] * SCALE))
     # A window manager frames a new window when it gets to it, and Zumeko centres it again then.
-    [ "$ENVIRONMENT" != openbox ] || poll_until centred || fail "the window was not framed and centred"
+    [ -z "$WINDOW_MANAGER" ] || poll_until centred || fail "the window was not framed and centred"
     focus_window "$WIN"
 }
 size_is_fixed()
@@ -320,7 +337,7 @@ centred()
     local extents left=0 right=0 top=0 bottom=0 sw sh
     extents="$(xprop -id "$WIN" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ,)"
     [ -z "$extents" ] || read -r left right top bottom <<<"$extents"
-    [ "$ENVIRONMENT" = openbox ] && [ "$top" = 0 ] && return 1 # not framed yet
+    [ -n "$WINDOW_MANAGER" ] && [ "$top" = 0 ] && return 1 # not framed yet
     # In the work area, which a desktop's bars leave.
     local sx=0 sy=0 sw sh
     read -r sw sh < <(xdotool getdisplaygeometry)
@@ -348,7 +365,7 @@ scenario_start()
     xdotool windowsize "$WIN" 300 200 # as a program may, past the window manager
     nothing_happens
     poll_until size_is_fixed || fail "the window was resized to ${WIN_WIDTH}x$WIN_HEIGHT and kept that size"
-    if [ "$ENVIRONMENT" = openbox ]; then # placed once: the user's move stays
+    if [ -n "$WINDOW_MANAGER" ]; then # placed once: the user's move stays
         xdotool windowmove --sync "$WIN" 10 40
         nothing_happens
         window_geometry "$WIN"
@@ -395,7 +412,7 @@ scenario_second-copy()
     # One copy for each user and display, whatever XDG_RUNTIME_DIR says (a shell may have none) and however
     # DISPLAY spells it.
     local second=("${LAUNCH[@]}")
-    [ "$ENVIRONMENT" = wine ] || second=(env -u XDG_RUNTIME_DIR DISPLAY="unix$DISPLAY.0" "${LAUNCH[@]}")
+    [ -z "$RESPELT_DISPLAY" ] || second=(env -u XDG_RUNTIME_DIR DISPLAY="unix$DISPLAY.0" "${LAUNCH[@]}")
     spawn second "${second[@]}"
     find_window "$SPAWNED_PID"
     focus_window "$FOUND_WINDOW"
@@ -559,7 +576,7 @@ scenario_help()
     quit
     # Looked up as a plain file: a folder of that name, or a hidden file, is none. (The installed Zumeko
     # starts where its help is.)
-    if [ "$ENVIRONMENT" != installed ]; then
+    if [ -n "$ANY_FOLDER" ]; then
         rm "$E2E_TMP/opened"
         launch "$E2E_TMP/no-help"
         xdotool key alt+h
@@ -733,7 +750,7 @@ scenario_portal-refused()
 }
 
 failed=0
-for scenario in ${SCENARIOS[$ENVIRONMENT]}; do
+for scenario in $SCENARIOS; do
     rm -f "$E2E_TMP/opened"
     (E2E_SCENARIO="$scenario" "scenario_$scenario") || failed=1
     end_scenario
