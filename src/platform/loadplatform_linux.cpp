@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "module1.h"
-#include "services_wayland.h"
-#include "services_x11.h"
-#include "wlglobals.h"
+#include "wayland/services_wayland.h"
+#include "wayland/wlglobals.h"
+#include "x11/services_x11.h"
 
 #include <cstdlib>
 #include <string>

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "portal.h"
-#include "services_x11.h"
 #include "wlrscreen.h"
+#include "x11/services_x11.h"
 
 namespace Module1 {
 
