@@ -16,23 +16,18 @@ Handle FakeServices::windowDC(Handle window)
 {
     if (window == 0)
         return 0;
-    m_contexts.emplace(++m_lastContext, window);
-    return m_lastContext;
+    return m_contexts.open(window);
 }
 
 std::int32_t FakeServices::pixel(Handle dc, std::int32_t x, std::int32_t y)
 {
-    return m_contexts.contains(dc) ? screen(x, y) : NoColor;
+    return m_contexts.window(dc) != 0 ? screen(x, y) : NoColor;
 }
 
 int FakeServices::releaseDC(Handle window, Handle dc)
 {
     ++releases;
-    const auto context = m_contexts.find(dc);
-    if (context == m_contexts.end() || context->second != window)
-        return 0;
-    m_contexts.erase(context);
-    return 1;
+    return m_contexts.close(window, dc);
 }
 
 namespace {

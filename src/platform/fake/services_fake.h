@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "contexttable.h"
 #include "module1.h"
 #include "pointergrab.h"
 
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace Module1 {
@@ -44,8 +44,7 @@ public:
     std::string displayName() override { return display; }
 
 private:
-    Handle m_lastContext = 0x4000;
-    std::unordered_map<Handle, Handle> m_contexts;
+    ContextTable m_contexts { 0x4000 };
 };
 
 // Installs a fresh fake as the current services and returns it; the services own it.

@@ -257,15 +257,13 @@ Handle X11Services::windowDC(Handle window)
     if (!healthy() || window <= 0
         || static_cast<std::uint64_t>(window) > std::numeric_limits<xcb_window_t>::max())
         return 0;
-    // Numbered afresh each time; a 64-bit count does not come round.
-    m_contexts.emplace(++m_lastContext, static_cast<xcb_window_t>(window));
-    return m_lastContext;
+    return m_contexts.open(window);
 }
 
 xcb_window_t X11Services::contextWindow(Handle dc) const
 {
-    const auto context = m_contexts.find(dc);
-    return context != m_contexts.end() ? context->second : xcb_window_t(XCB_NONE);
+    // Only windows that fit an xcb_window_t are given contexts.
+    return static_cast<xcb_window_t>(m_contexts.window(dc));
 }
 
 std::int32_t X11Services::pixel(Handle dc, std::int32_t x, std::int32_t y)
@@ -288,11 +286,7 @@ std::int32_t X11Services::pixel(Handle dc, std::int32_t x, std::int32_t y)
 
 int X11Services::releaseDC(Handle window, Handle dc)
 {
-    const auto context = m_contexts.find(dc);
-    if (context == m_contexts.end() || static_cast<Handle>(context->second) != window)
-        return 0;
-    m_contexts.erase(context);
-    return 1;
+    return m_contexts.close(window, dc);
 }
 
 // Zumeko always passes an empty working directory: a file is looked for in the current one.

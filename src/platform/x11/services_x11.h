@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "contexttable.h"
 #include "module1.h"
 #include "pixelformat.h"
 
 #include <string>
-#include <unordered_map>
 
 #include <xcb/xcb.h>
 
@@ -52,8 +52,7 @@ private:
     xcb_window_t m_root = 0;
     PixelFormat m_format;
     bool m_usable = false;
-    Handle m_lastContext = 0;
-    std::unordered_map<Handle, xcb_window_t> m_contexts;
+    ContextTable m_contexts;
 };
 
 } // namespace Module1
