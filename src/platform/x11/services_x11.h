@@ -2,6 +2,7 @@
 #pragma once
 
 #include "contexttable.h"
+#include "linux/services.h"
 #include "module1.h"
 #include "pixelformat.h"
 
@@ -14,14 +15,13 @@ namespace Module1 {
 // The X server: the pointer and the pixels read with xcb directly, in physical screen pixels, since Qt's
 // logical coordinates cannot reach every physical pixel once the UI is scaled. In a Wayland session the
 // window still lives on XWayland, and the Wayland platforms build on this one for all but the screen.
-class X11Services : public Services {
+class X11Services : public LinuxServices {
 public:
     X11Services();
     ~X11Services() override;
 
     std::string unavailableReason() override;
     const char *guiPlatform() const override;
-    std::string instanceFolder() override;
     std::string displayName() override { return m_display; }
     void keepClipboard(const std::string &text) override;
     bool putOnClipboard(const std::function<bool()> &write) override;
@@ -32,8 +32,6 @@ public:
     Handle windowDC(Handle window) override;
     std::int32_t pixel(Handle dc, std::int32_t x, std::int32_t y) override;
     int releaseDC(Handle window, Handle dc) override;
-    std::intptr_t shellExecute(Handle owner, const char *operation, const char *file, const char *parameters,
-        const char *directory, int showCommand) override;
     std::size_t liveContexts() const override { return m_contexts.size(); }
     std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client) override;
 
