@@ -113,12 +113,12 @@ bool WlrootsServices::cursorPos(CursorPoint &point)
         point = *shown;
         return true;
     }
-    return X11Services::cursorPos(point);
+    return m_x11.cursorPos(point);
 }
 
 std::int32_t WlrootsServices::pixel(Handle dc, std::int32_t, std::int32_t)
 {
-    return contextWindow(dc) != XCB_NONE ? m_screen.sample() : NoColor;
+    return holds(dc) ? m_screen.sample() : NoColor;
 }
 
 std::unique_ptr<PointerGrab> WlrootsServices::createPointerGrab(GrabClient &client)
@@ -133,7 +133,7 @@ PortalServices::PortalServices()
 
 std::int32_t PortalServices::pixel(Handle dc, std::int32_t, std::int32_t)
 {
-    return contextWindow(dc) != XCB_NONE ? m_pick.take() : NoColor;
+    return holds(dc) ? m_pick.take() : NoColor;
 }
 
 std::unique_ptr<PointerGrab> PortalServices::createPointerGrab(GrabClient &client)

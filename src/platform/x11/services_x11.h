@@ -14,7 +14,7 @@ namespace Module1 {
 
 // The X server: the pointer and the pixels read with xcb directly, in physical screen pixels, since Qt's
 // logical coordinates cannot reach every physical pixel once the UI is scaled. In a Wayland session the
-// window still lives on XWayland, and the Wayland platforms build on this one for all but the screen.
+// window still lives on XWayland, and the Wayland platforms hold one of these for all but the screen.
 class X11Services : public LinuxServices {
 public:
     X11Services();
@@ -35,12 +35,11 @@ public:
     std::size_t liveContexts() const override { return m_contexts.size(); }
     std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client) override;
 
-protected:
-    bool healthy() const;
     // The context's window, or XCB_NONE for a context that was never handed out or was given back.
     xcb_window_t contextWindow(Handle dc) const;
 
 private:
+    bool healthy() const;
     void readFormat(const xcb_setup_t *setup, const xcb_screen_t *screen);
     bool clipboardOwnedBy(xcb_connection_t *qt);
     bool freshTimeFor(xcb_connection_t *qt);
