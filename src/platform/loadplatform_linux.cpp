@@ -51,35 +51,55 @@ namespace {
         return Compositor::Wlroots;
     }
 
+    // The Wayland session's own way to read the screen; nothing where no compositor answers.
+    std::unique_ptr<Services> waylandPlatform()
+    {
+        switch (ProbeWayland()) {
+        case Compositor::Wlroots:
+            return std::make_unique<WlrootsServices>();
+        case Compositor::Other:
+            // Without a session bus there is no portal to ask.
+            if (!environment("DBUS_SESSION_BUS_ADDRESS").empty())
+                return std::make_unique<PortalServices>();
+            return std::make_unique<UnreadableServices>();
+        case Compositor::None:
+            break;
+        }
+        return nullptr;
+    }
+
+    // The platform ZUMEKO_PLATFORM names, taken at its word: where it cannot read the screen, it says so.
+    std::unique_ptr<Services> forcedPlatform(const std::string &name)
+    {
+        if (name == "x11")
+            return std::make_unique<X11Services>();
+        if (name == "portal")
+            return std::make_unique<PortalServices>();
+        if (name != "wayland")
+            return std::make_unique<UnknownPlatform>(name);
+        if (auto wayland = waylandPlatform())
+            return wayland;
+        return std::make_unique<UnreadableServices>();
+    }
+
+    // The window is always an X window (on XWayland in a Wayland session); what differs is how the screen
+    // is read. A Wayland session is one whose WAYLAND_DISPLAY names a compositor that answers: where none
+    // answers, it is an X session with a stale variable.
+    std::unique_ptr<Services> detectedPlatform()
+    {
+        if (!environment("WAYLAND_DISPLAY").empty()) {
+            if (auto wayland = waylandPlatform())
+                return wayland;
+        }
+        return std::make_unique<X11Services>();
+    }
+
 } // namespace
 
-// The window is always an X window (on XWayland in a Wayland session); what differs is how the screen is
-// read. A Wayland session is one whose WAYLAND_DISPLAY names a compositor that answers.
 std::unique_ptr<Services> LoadPlatform()
 {
     const std::string forced = environment("ZUMEKO_PLATFORM");
-    if (forced == "x11" || (forced.empty() && environment("WAYLAND_DISPLAY").empty()))
-        return std::make_unique<X11Services>();
-    if (forced == "portal")
-        return std::make_unique<PortalServices>();
-    if (!forced.empty() && forced != "wayland")
-        return std::make_unique<UnknownPlatform>(forced);
-    switch (ProbeWayland()) {
-    case Compositor::Wlroots:
-        return std::make_unique<WlrootsServices>();
-    case Compositor::Other:
-        // Without a session bus there is no portal to ask.
-        if (!environment("DBUS_SESSION_BUS_ADDRESS").empty())
-            return std::make_unique<PortalServices>();
-        return std::make_unique<UnreadableServices>();
-    case Compositor::None:
-        break;
-    }
-    // No compositor answers where WAYLAND_DISPLAY says: an X session with a stale variable, unless a
-    // Wayland one was asked for by name.
-    if (forced.empty())
-        return std::make_unique<X11Services>();
-    return std::make_unique<UnreadableServices>();
+    return forced.empty() ? detectedPlatform() : forcedPlatform(forced);
 }
 
 } // namespace Module1
