@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "module1.h"
+#include "pointergrab.h"
 #include "wayland/services_wayland.h"
 #include "wayland/wlglobals.h"
 #include "x11/services_x11.h"
@@ -11,8 +12,9 @@ namespace Module1 {
 
 namespace {
 
-    // ZUMEKO_PLATFORM names no platform we have: rather than guess, say which there are.
-    class UnknownPlatform final : public X11Services {
+    // ZUMEKO_PLATFORM names no platform we have: rather than guess, say which there are. Nothing is
+    // opened, since nothing is read: the program ends on the message.
+    class UnknownPlatform final : public Services {
     public:
         explicit UnknownPlatform(std::string name)
             : m_name(std::move(name))
@@ -23,7 +25,30 @@ namespace {
             return "ZUMEKO_PLATFORM is \"" + m_name + "\"; it can be x11, wayland or portal";
         }
 
+        bool cursorPos(CursorPoint &) override { return false; }
+        Handle desktopWindow() override { return 0; }
+        Handle windowDC(Handle) override { return 0; }
+        std::int32_t pixel(Handle, std::int32_t, std::int32_t) override { return NoColor; }
+        int releaseDC(Handle, Handle) override { return 0; }
+        std::intptr_t shellExecute(
+            Handle, const char *, const char *, const char *, const char *, int) override
+        {
+            return NoAssociation;
+        }
+        std::size_t liveContexts() const override { return 0; }
+        std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &) override
+        {
+            return std::make_unique<NoGrab>();
+        }
+
     private:
+        static constexpr std::intptr_t NoAssociation = 31; // ShellExecute's SE_ERR_NOASSOC
+        class NoGrab final : public PointerGrab {
+        public:
+            void take() override { }
+            void release() override { }
+        };
+
         std::string m_name;
     };
 

@@ -15,7 +15,7 @@ namespace Module1 {
 // The X server: the pointer and the pixels read with xcb directly, in physical screen pixels, since Qt's
 // logical coordinates cannot reach every physical pixel once the UI is scaled. In a Wayland session the
 // window still lives on XWayland, and the Wayland platforms hold one of these for all but the screen.
-class X11Services : public LinuxServices {
+class X11Services final : public LinuxServices {
 public:
     X11Services();
     ~X11Services() override;
