@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The X11 platform's contract against a real X server, where the program's own use cannot show it: points
 // off the screen, contexts handed out and given back, and a clipboard the server will not give Qt.
-#include "x11/atom_x11.h"
-#include "x11/services_x11.h"
+#include "x11/atom.h"
+#include "x11/services.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

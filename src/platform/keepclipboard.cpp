@@ -8,7 +8,7 @@
 // With --wayland-only (an X clipboard manager keeps the X clipboard) it keeps the Wayland selection alone.
 // Exit status 0 once the clipboard is the helper's (it goes on in the background), 1 otherwise.
 #include "wayland/clipboardkeeper_wayland.h"
-#include "x11/clipboardkeeper_x11.h"
+#include "x11/clipboardkeeper.h"
 
 #include <csignal>
 #include <string>

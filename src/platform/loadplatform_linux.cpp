@@ -3,7 +3,7 @@
 #include "pointergrab.h"
 #include "wayland/services_wayland.h"
 #include "wayland/wlglobals.h"
-#include "x11/services_x11.h"
+#include "x11/services.h"
 
 #include <cstdlib>
 #include <string>

@@ -38,12 +38,12 @@
 //   e2etool flip | halves           for the Wayland benchmark: a surface under everything over the whole
 //                                   output, of a new colour at every frame or of two halves, and a pointer
 //                                   moved to "X Y" for each such line read (see benchSurface)
-#include "atom_x11.h"
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
-#include "shmbuffer.h"
-#include "wlglobals.h"
-#include "wlowners.h"
+#include "wayland/shmbuffer.h"
+#include "wayland/wlglobals.h"
+#include "wayland/wlowners.h"
+#include "x11/atom.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>

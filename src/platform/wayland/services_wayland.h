@@ -4,7 +4,7 @@
 #include "linux/services.h"
 #include "portal.h"
 #include "wlrscreen.h"
-#include "x11/services_x11.h"
+#include "x11/services.h"
 
 namespace Module1 {
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "clipboardkeeper_x11.h"
-#include "atom_x11.h"
+#include "x11/clipboardkeeper.h"
+#include "x11/atom.h"
 
 #include <cstdlib>
 #include <iterator>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "pointergrab_x11.h"
+#include "x11/grab.h"
 
-#include "atom_x11.h"
+#include "x11/atom.h"
 
 #include <QSocketNotifier>
 

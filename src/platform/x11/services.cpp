@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "services_x11.h"
+#include "x11/services.h"
 
-#include "atom_x11.h"
-#include "pointergrab_x11.h"
 #include "version.h"
+#include "x11/atom.h"
+#include "x11/grab.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
