@@ -7,7 +7,7 @@
 // a new Zumeko starts at once.
 // With --wayland-only (an X clipboard manager keeps the X clipboard) it keeps the Wayland selection alone.
 // Exit status 0 once the clipboard is the helper's (it goes on in the background), 1 otherwise.
-#include "wayland/clipboardkeeper_wayland.h"
+#include "wayland/clipboardkeeper.h"
 #include "x11/clipboardkeeper.h"
 
 #include <csignal>

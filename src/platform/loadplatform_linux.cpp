@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "module1.h"
 #include "pointergrab.h"
-#include "wayland/services_wayland.h"
+#include "wayland/services.h"
 #include "wayland/wlglobals.h"
 #include "x11/services.h"
 

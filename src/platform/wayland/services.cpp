@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "services_wayland.h"
+#include "wayland/services.h"
 
 #include "pointergrab.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "clipboardkeeper_wayland.h"
+#include "wayland/clipboardkeeper.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "linux/services.h"
-#include "portal.h"
-#include "wlrscreen.h"
+#include "wayland/portal.h"
+#include "wayland/wlrscreen.h"
 #include "x11/services.h"
 
 namespace Module1 {
