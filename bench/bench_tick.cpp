@@ -3,11 +3,11 @@
 // many ticks a second the 10 ms timer really delivers; what screen mode costs in CPU with the pointer
 // still and with the colour changing every tick; and whether contexts or memory creep over a soak.
 // Prints figures; never fails on a number.
+#include "fake/services.h"
 #include "forms.h"
 #include "frmmain.h"
 #include "module1.h"
 #include "screenmode.h"
-#include "services_fake.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -3,11 +3,11 @@
 // made to order, texts measured against their controls, the keyboard, and locks left behind.
 #include "capturecontrol.h"
 #include "colorcode.h"
+#include "fake/services.h"
 #include "forms.h"
 #include "frminfo.h"
 #include "frmmain.h"
 #include "label.h"
-#include "services_fake.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "services_fake.h"
+#include "fake/services.h"
 
 namespace Module1 {
 
