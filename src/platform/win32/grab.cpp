@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "pointergrab_win32.h"
+#include "win32/grab.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

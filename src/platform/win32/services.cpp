@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Windows backend: the real user32, gdi32 and shell32 calls.
 #include "module1.h"
-#include "pointergrab_win32.h"
+#include "win32/grab.h"
 
 #include <string>
 #include <unordered_map>
