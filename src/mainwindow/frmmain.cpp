@@ -10,6 +10,7 @@
 #include "hscrollbar.h"
 #include "label.h"
 #include "module1.h"
+#include "paintpacer.h"
 #include "placement.h"
 
 #include <QAction>
@@ -67,12 +68,7 @@ FrmMain::FrmMain(QWidget *parent)
     Timer1->setInterval(Layout::TimerInterval);
     // A coarse timer may round 10 ms up to 15 or 20; sampling is meant to run a hundred times a second.
     Timer1->setTimerType(Qt::PreciseTimer);
-    m_nextFrame = new QTimer(this);
-    m_nextFrame->setSingleShot(true);
-    connect(m_nextFrame, &QTimer::timeout, this, [this] {
-        QEvent paint(QEvent::UpdateRequest);
-        event(&paint);
-    });
+    new PaintPacer(this);
 
     connect(HScroll_R, &HScrollBar::Change, this, &FrmMain::HScroll_R_Change);
     connect(HScroll_G, &HScrollBar::Change, this, &FrmMain::HScroll_G_Change);
@@ -409,24 +405,6 @@ void FrmMain::Capture1_Unavailable()
     Forms::MsgBox(
         u"このデスクトップでは画面の色を読み取れません。スクロールバーを用いて取得してください。"_s, this);
     Option1_Click();
-}
-
-bool FrmMain::event(QEvent *event)
-{
-    // A screen shows some sixty frames a second (some 240), and screen mode may change the colour a hundred
-    // times: a repaint waits for the screen's next frame, and the changes in between are painted at once.
-    const qreal refresh = screen() != nullptr && screen()->refreshRate() >= 30 ? screen()->refreshRate() : 60;
-    const qint64 FrameInterval = qint64(1000 / refresh); // milliseconds
-    if (event->type() == QEvent::UpdateRequest) {
-        const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : FrameInterval;
-        if (since < FrameInterval) {
-            if (!m_nextFrame->isActive())
-                m_nextFrame->start(int(FrameInterval - since));
-            return true;
-        }
-        m_sinceFrame.start();
-    }
-    return QMainWindow::event(event);
 }
 
 void FrmMain::changeEvent(QEvent *event)

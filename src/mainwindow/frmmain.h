@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <array>
@@ -52,7 +51,6 @@ public Q_SLOTS:
     void Capture1_Unavailable();
 
 protected:
-    bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -69,8 +67,6 @@ private:
     void ReportPointerFailure();
 
     QSize m_normalSize;
-    QElapsedTimer m_sinceFrame; // since the window was last painted
-    QTimer *m_nextFrame = nullptr;
     bool m_framed = false; // placed again once the window manager's frame was known
     // The pointer-failure message is shown once for a run of failed reads, and no tick runs under it.
     bool m_pointerMessageOpen = false;
