@@ -12,6 +12,7 @@
 #include "module1.h"
 #include "paintpacer.h"
 #include "placement.h"
+#include "screencentre.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -23,7 +24,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
@@ -92,7 +92,7 @@ FrmMain::FrmMain(QWidget *parent)
     // tells the window manager, which then offers no maximize and no resizing frame.
     m_normalSize = sizeHint();
     setFixedSize(m_normalSize);
-    centreOnScreen();
+    Forms::CentreOnScreen(this);
     HScroll_R->setFocus();
 }
 
@@ -412,29 +412,6 @@ void FrmMain::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
-}
-
-void FrmMain::centreOnScreen()
-{
-    // The window as the user sees it, frame and title bar included, centred on the screen's free area.
-    if (const QScreen *screen = this->screen()) {
-        const QRect area = screen->availableGeometry(), outer = frameGeometry();
-        const QPoint place(
-            area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
-        // A frame-inclusive move: the window manager puts the frame's corner there.
-        move(place);
-    }
-}
-
-void FrmMain::moveEvent(QMoveEvent *event)
-{
-    QMainWindow::moveEvent(event);
-    // The window manager's frame is known only once it has framed the window: the first placement is made
-    // again then, once.
-    if (!m_framed && frameGeometry() != geometry()) {
-        m_framed = true;
-        centreOnScreen();
-    }
 }
 
 void FrmMain::resizeEvent(QResizeEvent *event)

@@ -53,12 +53,10 @@ public Q_SLOTS:
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildControls();
-    void centreOnScreen();
     void fitTexts();
     void setTabOrder();
     void ChannelChange(const HScrollBar *bar, const std::array<QLabel *, 2> &labels);
@@ -67,7 +65,6 @@ private:
     void ReportPointerFailure();
 
     QSize m_normalSize;
-    bool m_framed = false; // placed again once the window manager's frame was known
     // The pointer-failure message is shown once for a run of failed reads, and no tick runs under it.
     bool m_pointerMessageOpen = false;
     bool m_pointerFailureReported = false;
