@@ -6,6 +6,7 @@
 #include "frminfolayout.h"
 #include "label.h"
 #include "module1.h"
+#include "placement.h"
 #include "version.h"
 
 #include <QMouseEvent>
@@ -14,6 +15,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 
 using namespace Qt::Literals::StringLiterals;
 namespace Layout = FrmInfoLayout;
@@ -98,6 +100,22 @@ void FrmInfo::Form_Load()
         painter.fillRect(QRectF(0, top, width(), 2), QColor(20, i, 10));
     }
     update();
+}
+
+void FrmInfo::showCentredOn(const QWidget *main)
+{
+    const QRect outer = main->frameGeometry(), inner = main->geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+        outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const auto twips = [](int pixels) { return float(pixels * Forms::TwipsPerPixel); };
+    // The box is not shown yet, so the window manager has not framed it: reckon with the main window's frame.
+    const QSize boxOuter = size().grownBy(frame);
+    const std::int16_t top
+        = FrmInfoPlacement::Centre(twips(outer.height()), twips(outer.top()), twips(boxOuter.height()));
+    const std::int16_t left
+        = FrmInfoPlacement::Centre(twips(outer.width()), twips(outer.left()), twips(boxOuter.width()));
+    move(Forms::Pixels(left), Forms::Pixels(top));
+    exec();
 }
 
 void FrmInfo::CmdOK_Click()

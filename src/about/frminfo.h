@@ -17,6 +17,9 @@ public:
     // Draws the gradient into the box's persistent image; runs when the box loads.
     void Form_Load();
 
+    // Opens the box modally, centred on `main`, and returns when it is closed.
+    void showCentredOn(const QWidget *main);
+
     static QString AuthorName();
     static QString Address();
 

@@ -11,7 +11,6 @@
 #include "label.h"
 #include "module1.h"
 #include "paintpacer.h"
-#include "placement.h"
 #include "screencentre.h"
 
 #include <QAction>
@@ -255,21 +254,9 @@ void FrmMain::MenuHelp_Click()
 
 void FrmMain::MenuInfo_Click()
 {
-    const QRect main = frameGeometry();
-    const QMargins frame(geometry().left() - main.left(), geometry().top() - main.top(),
-        main.right() - geometry().right(), main.bottom() - geometry().bottom());
-    const auto twips = [](int pixels) { return float(pixels * Forms::TwipsPerPixel); };
-
     FrmInfo box(this);
     box.Form_Load();
-    // The box is not shown yet, so the window manager has not framed it: reckon with the main window's frame.
-    const QSize boxOuter = box.size().grownBy(frame);
-    const std::int16_t top
-        = FrmInfoPlacement::Centre(twips(main.height()), twips(main.top()), twips(boxOuter.height()));
-    const std::int16_t left
-        = FrmInfoPlacement::Centre(twips(main.width()), twips(main.left()), twips(boxOuter.width()));
-    box.move(Forms::Pixels(left), Forms::Pixels(top));
-    box.exec();
+    box.showCentredOn(this);
 }
 
 void FrmMain::HScroll_R_Change()
