@@ -6,6 +6,7 @@
 #include "frminfolayout.h"
 #include "label.h"
 #include "module1.h"
+#include "placed.h"
 #include "placement.h"
 #include "version.h"
 
@@ -78,9 +79,7 @@ FrmInfo::FrmInfo(QWidget *parent)
         this, u"Label7"_s, Layout::Label7, text, u"最終更新日\u30002000/06/28"_s, Layout::TextColor);
 
     // Neither the default nor the cancel button: Enter does not close the box behind the user's back.
-    CmdOK = new CommandButton(u"OK"_s, this);
-    CmdOK->setObjectName(u"CmdOK"_s);
-    CmdOK->setGeometry(Forms::ToPixels(Layout::CmdOK));
+    CmdOK = Forms::Placed(new CommandButton(u"OK"_s, this), u"CmdOK"_s, Layout::CmdOK);
     for (QWidget *control : findChildren<QWidget *>())
         Forms::FitFont(control);
     connect(CmdOK, &QPushButton::clicked, this, &FrmInfo::CmdOK_Click);

@@ -2,6 +2,7 @@
 #include "label.h"
 
 #include "colorcode.h"
+#include "placed.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -56,10 +57,7 @@ namespace Forms {
 Label *AddLabel(QWidget *parent, const QString &name, const Place &place, const QFont &font,
     const QString &caption, const QColor &textColor)
 {
-    auto *label = new Label(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(ToPixels(place));
-    label->setFont(font);
+    auto *label = Placed(new Label(caption, parent), name, place, font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     if (textColor.isValid()) {
         QPalette palette = label->palette();

@@ -11,6 +11,7 @@
 #include "label.h"
 #include "module1.h"
 #include "paintpacer.h"
+#include "placed.h"
 #include "screencentre.h"
 
 #include <QAction>
@@ -33,15 +34,6 @@ namespace {
 QString fromU16(const std::u16string &text)
 {
     return QString::fromStdU16String(text);
-}
-
-template <typename W> W *placed(W *widget, const QString &name, const Forms::Place &place, const QFont *font)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(Forms::ToPixels(place));
-    if (font)
-        widget->setFont(*font);
-    return widget;
 }
 
 } // namespace
@@ -113,7 +105,7 @@ void FrmMain::buildControls()
     for (std::size_t i = 0; i < 3; ++i) {
         Label1[i] = Forms::AddLabel(
             client, u"Label1(%1)"_s.arg(i), Layout::Label1[i], font, rowCaptions[i], rowColors[i]);
-        bars[i] = placed(new HScrollBar(client), u"HScroll_"_s + channel[i], Layout::HScroll[i], nullptr);
+        bars[i] = Forms::Placed(new HScrollBar(client), u"HScroll_"_s + channel[i], Layout::HScroll[i]);
         bars[i]->setRange(0, 255);
         bars[i]->setSingleStep(1);
         bars[i]->setPageStep(1);
@@ -125,16 +117,16 @@ void FrmMain::buildControls()
     HScroll_G = bars[1];
     HScroll_B = bars[2];
 
-    Frame1 = placed(new QGroupBox(u"色情報取得方法"_s, client), u"Frame1"_s, Layout::Frame1, &font);
-    Option1 = placed(
-        new QRadioButton(u"スクロールバーを用いて取得"_s, Frame1), u"Option1"_s, Layout::Option1, &font);
-    Option2 = placed(new QRadioButton(u"画面上でマウスクリックを用いて取得"_s, Frame1), u"Option2"_s,
-        Layout::Option2, &font);
+    Frame1 = Forms::Placed(new QGroupBox(u"色情報取得方法"_s, client), u"Frame1"_s, Layout::Frame1, font);
+    Option1 = Forms::Placed(
+        new QRadioButton(u"スクロールバーを用いて取得"_s, Frame1), u"Option1"_s, Layout::Option1, font);
+    Option2 = Forms::Placed(new QRadioButton(u"画面上でマウスクリックを用いて取得"_s, Frame1), u"Option2"_s,
+        Layout::Option2, font);
     Option1->setChecked(true);
     Label2 = Forms::AddLabel(Frame1, u"Label2"_s, Layout::Label2, font, u"マウス位置"_s);
     LblCurposition = Forms::AddLabel(Frame1, u"LblCurposition"_s, Layout::LblCurposition, font);
 
-    LblGetcolor = placed(new Label(client), u"LblGetcolor"_s, Layout::LblGetcolor, nullptr);
+    LblGetcolor = Forms::Placed(new Label(client), u"LblGetcolor"_s, Layout::LblGetcolor);
     LblGetcolor->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
 
     LblColorcode = Forms::AddLabel(
@@ -143,14 +135,14 @@ void FrmMain::buildControls()
     LblColorcode->setAlignment(Qt::AlignCenter);
     LblColorcode->setBackColor(0xFFFFFF);
 
-    Frame2 = placed(new QGroupBox(u"コピー方法"_s, client), u"Frame2"_s, Layout::Frame2, &font);
-    ChkFonttag = placed(new QCheckBox(u"<font color> タグを含めてコピー"_s, Frame2), u"ChkFonttag"_s,
-        Layout::ChkFonttag, &font);
+    Frame2 = Forms::Placed(new QGroupBox(u"コピー方法"_s, client), u"Frame2"_s, Layout::Frame2, font);
+    ChkFonttag = Forms::Placed(new QCheckBox(u"<font color> タグを含めてコピー"_s, Frame2), u"ChkFonttag"_s,
+        Layout::ChkFonttag, font);
 
-    CmdCopy = placed(new CommandButton(u"コピー"_s, client), u"CmdCopy"_s, Layout::CmdCopy, &font);
+    CmdCopy = Forms::Placed(new CommandButton(u"コピー"_s, client), u"CmdCopy"_s, Layout::CmdCopy, font);
     CmdCopy->setToolTip(u"クリップボードに色情報をコピーします"_s);
-    Capture1 = placed(new CaptureControl(client), u"Capture1"_s, Layout::Capture1, nullptr);
-    CmdQuit = placed(new CommandButton(u"終了"_s, client), u"CmdQuit"_s, Layout::CmdQuit, &font);
+    Capture1 = Forms::Placed(new CaptureControl(client), u"Capture1"_s, Layout::Capture1);
+    CmdQuit = Forms::Placed(new CommandButton(u"終了"_s, client), u"CmdQuit"_s, Layout::CmdQuit, font);
     CmdQuit->setToolTip(u"Zumekoを終了します"_s);
     fitTexts();
 }
