@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "fitfont.h"
+
 #include <QStringList>
 #include <QtGlobal>
 
@@ -43,11 +45,6 @@ void DoEvents();
 // "ＭＳ Ｐゴシック" bold at the given size, with Japanese substitutes where it is missing: the faces
 // Windows ships, then those of free desktops.
 QFont Typeface(qreal pointSize);
-
-// The places and sizes are fixed, the faces that stand in for the typeface are not: shrinks a label's,
-// button's, option's or frame's font a pixel at a time until the widest of `texts` (its own caption when
-// none are given) is shown whole in it.
-void FitFont(QWidget *control, const QStringList &texts = {});
 
 // The program icon: fifteen two-pixel stripes in a one-pixel black frame, 32 x 32.
 QImage ProgramIconImage();
