@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fitfont.h"
+#include "typeface.h"
 
 #include <QStringList>
 #include <QtGlobal>
@@ -41,10 +42,6 @@ QString Dir(const QString &pattern);
 
 // Handles the window events that are already queued, then returns.
 void DoEvents();
-
-// "ＭＳ Ｐゴシック" bold at the given size, with Japanese substitutes where it is missing: the faces
-// Windows ships, then those of free desktops.
-QFont Typeface(qreal pointSize);
 
 // The program icon: fifteen two-pixel stripes in a one-pixel black frame, 32 x 32.
 QImage ProgramIconImage();
