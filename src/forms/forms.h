@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fitfont.h"
+#include "programicon.h"
 #include "typeface.h"
 
 #include <QStringList>
@@ -42,10 +43,6 @@ QString Dir(const QString &pattern);
 
 // Handles the window events that are already queued, then returns.
 void DoEvents();
-
-// The program icon: fifteen two-pixel stripes in a one-pixel black frame, 32 x 32.
-QImage ProgramIconImage();
-QIcon ProgramIcon();
 
 // The clipboard's plain-text slot. ClipboardSetText reports whether the text reads back.
 void ClipboardClear();
