@@ -5,6 +5,7 @@
 #include "colorcode.h"
 #include "fake/services.h"
 #include "forms.h"
+#include "formstesting.h"
 #include "frminfo.h"
 #include "frmmain.h"
 #include "label.h"

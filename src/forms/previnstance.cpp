@@ -1,49 +1,22 @@
 // SPDX-License-Identifier: MIT
-#include "forms.h"
+#include "previnstance.h"
 
-#include <QAbstractButton>
-#include <QClipboard>
+#include "formstesting.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QFont>
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QFontMetricsF>
-#include <QGroupBox>
-#include <QGuiApplication>
-#include <QIcon>
-#include <QImage>
-#include <QLabel>
 #include <QLockFile>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QStandardPaths>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QWidget>
+#include <QString>
 
-#include <algorithm>
-#include <array>
 #include <cstdio>
 #include <memory>
-#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace Forms {
 
-QString AppTitle()
-{
-    return u"Zumeko"_s;
-}
-
 namespace {
-
-    MessageHook &messageHook()
-    {
-        static MessageHook hook;
-        return hook;
-    }
 
     std::unique_ptr<QLockFile> &instanceLock()
     {
@@ -51,25 +24,7 @@ namespace {
         return lock;
     }
 
-    bool clipboardRefuses = false;
-
 } // namespace
-
-void MsgBox(const QString &text, QWidget *parent)
-{
-    if (const auto &hook = messageHook()) {
-        hook(text);
-        return;
-    }
-    QMessageBox box(QMessageBox::Critical, AppTitle(), text, QMessageBox::Ok, parent);
-    box.setWindowIcon(ProgramIcon());
-    box.exec();
-}
-
-void SetMessageHook(MessageHook hook)
-{
-    messageHook() = std::move(hook);
-}
 
 bool PrevInstance(const QString &folder, const QString &display)
 {
@@ -110,40 +65,6 @@ bool PrevInstance(const QString &folder, const QString &display)
 void ReleaseInstanceLock()
 {
     instanceLock().reset();
-}
-
-QString Dir(const QString &pattern)
-{
-    const QStringList names = QDir::current().entryList(
-        { pattern }, QDir::Files | QDir::Readable | QDir::NoDotAndDotDot | QDir::CaseSensitive, QDir::Name);
-    return names.isEmpty() ? QString() : names.first();
-}
-
-void DoEvents()
-{
-    QCoreApplication::processEvents();
-}
-
-void ClipboardClear()
-{
-    if (!clipboardRefuses)
-        QGuiApplication::clipboard()->clear();
-}
-
-bool ClipboardSetText(const QString &text)
-{
-    if (clipboardRefuses)
-        return false;
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->setText(text);
-    // Qt reports no failure of its own; reading back catches a clipboard that refuses outright. Whether the
-    // system really holds the text for us is the platform's to say (Module1::Services::putOnClipboard).
-    return clipboard->text() == text;
-}
-
-void SetClipboardRefuses(bool refuses)
-{
-    clipboardRefuses = refuses;
 }
 
 } // namespace Forms
