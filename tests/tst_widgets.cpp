@@ -133,41 +133,54 @@ private Q_SLOTS:
     }
 
     // Fixed fault: texts were clipped; the decimal labels lost their colon from 100 up. Every text a control
-    // can show fits it whole, in whatever face stands in for the typeface (run again at scale 1.5).
+    // shows fits it whole, in whatever face stands in for the typeface (run again at scale 1.5). The texts
+    // are the ones the window itself shows as it is driven, so a fitting that was given the wrong texts to
+    // fit shows here too.
     void textsFit_data()
     {
         QTest::addColumn<QString>("control");
-        QTest::addColumn<QStringList>("texts");
-        QStringList decimals, hexes, codes;
-        for (int v = 0; v < 256; ++v) {
-            decimals << q(colorcode::ChannelDecimalText(v)).chopped(1); // the last space may go
-            hexes << q(colorcode::ChannelHexText(v));
-        }
-        for (const QChar digit : u"0123456789ABCDEF"_s)
-            codes << u"#"_s + QString(6, digit);
-        for (const char *name : { "Lbl_R(0)", "Lbl_G(0)", "Lbl_B(0)" })
-            QTest::newRow(name) << QString::fromLatin1(name) << decimals;
-        for (const char *name : { "Lbl_R(1)", "Lbl_G(1)", "Lbl_B(1)" })
-            QTest::newRow(name) << QString::fromLatin1(name) << hexes;
-        QTest::newRow("LblColorcode") << u"LblColorcode"_s << codes;
-        QTest::newRow("LblCurposition, far left of a wide desktop")
-            << u"LblCurposition"_s << QStringList { q(colorcode::CursorPositionText(-32768, -32768)) };
+        QTest::addColumn<QString>("driven"); // what changes its text: "bars", "pointer", or nothing
+        for (const char *name : { "Lbl_R(0)", "Lbl_G(0)", "Lbl_B(0)", "Lbl_R(1)", "Lbl_G(1)", "Lbl_B(1)" })
+            QTest::newRow(name) << QString::fromLatin1(name) << u"bars"_s;
+        QTest::newRow("LblColorcode") << u"LblColorcode"_s << u"bars"_s;
+        QTest::newRow("LblCurposition, far left of a wide desktop") << u"LblCurposition"_s << u"pointer"_s;
         for (const char *name :
             { "Label1(0)", "Label2", "Frame1", "Frame2", "Option1", "Option2", "ChkFonttag", "CmdCopy",
                 "CmdQuit", "FrmInfo/Label1", "FrmInfo/Label2", "FrmInfo/LblUrl", "FrmInfo/Label7" })
-            QTest::newRow(name) << QString::fromLatin1(name) << QStringList {}; // its own caption
+            QTest::newRow(name) << QString::fromLatin1(name) << QString(); // its own caption
     }
     void textsFit()
     {
         QFETCH(QString, control);
-        QFETCH(QStringList, texts);
+        QFETCH(QString, driven);
         FrmInfo about;
         auto *widget = (control.startsWith(u"FrmInfo/"_s) ? static_cast<QObject *>(&about) : m_window.get())
                            ->findChild<QWidget *>(control.section(u'/', -1));
         const bool button = qobject_cast<QPushButton *>(widget), frame = qobject_cast<QGroupBox *>(widget);
         const char *caption = frame ? "title" : "text";
-        for (const QString &shown :
-            texts.isEmpty() ? QStringList { widget->property(caption).toString() } : texts) {
+        // A blank at the end of a text shows nothing, so it may be cut.
+        const auto shownNow = [&] {
+            QString shown = widget->property(caption).toString();
+            while (shown.endsWith(u' ') || shown.endsWith(QChar(0x3000)))
+                shown.chop(1);
+            return shown;
+        };
+        QStringList texts;
+        if (driven == u"bars"_s) {
+            for (int value = 0; value < 256; ++value) { // every channel's every value, and every code's digit
+                for (const char c : { 'R', 'G', 'B' })
+                    bar(c)->setValue(value);
+                texts << shownNow();
+            }
+        } else if (driven == u"pointer"_s) {
+            m_fake->pointer = { -32768, -32768 };
+            m_window->Option2_Click();
+            texts << shownNow();
+        } else {
+            texts << shownNow();
+        }
+        QVERIFY(!texts.contains(QString())); // a control that shows nothing would pass for nothing
+        for (const QString &shown : texts) {
             widget->setProperty(caption, shown);
             // A push button's size hint holds the style's smallest button, a frame's its contents.
             QStyleOptionButton option;
