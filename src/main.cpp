@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "forms.h"
 #include "frmmain.h"
 #include "module1.h"
+#include "typeface.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // makeicons OUTPUT_FOLDER: draws the program icon at every size a desktop asks for: a hicolor theme tree,
 // one PNG a size, and zumeko.ico for the Windows program's resource, its sizes stored as PNG.
-#include "forms.h"
+#include "programicon.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -4,11 +4,13 @@
 #include "capturecontrol.h"
 #include "colorcode.h"
 #include "fake/services.h"
-#include "forms.h"
+#include "fitfont.h"
 #include "formstesting.h"
 #include "frminfo.h"
 #include "frmmain.h"
 #include "label.h"
+#include "programicon.h"
+#include "typeface.h"
 
 #include <QApplication>
 #include <QClipboard>

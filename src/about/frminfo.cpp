@@ -2,12 +2,15 @@
 #include "frminfo.h"
 
 #include "commandbutton.h"
-#include "forms.h"
+#include "fitfont.h"
 #include "frminfolayout.h"
 #include "label.h"
+#include "messagebox.h"
 #include "module1.h"
 #include "placed.h"
 #include "placement.h"
+#include "programicon.h"
+#include "typeface.h"
 #include "version.h"
 
 #include <QMouseEvent>

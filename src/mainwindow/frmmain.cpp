@@ -2,17 +2,24 @@
 #include "frmmain.h"
 
 #include "capturecontrol.h"
+#include "clipboardtext.h"
 #include "colorcode.h"
 #include "commandbutton.h"
-#include "forms.h"
+#include "doevents.h"
+#include "filelookup.h"
+#include "fitfont.h"
 #include "frminfo.h"
 #include "frmmainlayout.h"
 #include "hscrollbar.h"
 #include "label.h"
+#include "messagebox.h"
 #include "module1.h"
 #include "paintpacer.h"
 #include "placed.h"
+#include "previnstance.h"
+#include "programicon.h"
 #include "screencentre.h"
+#include "typeface.h"
 
 #include <QAction>
 #include <QCheckBox>
