@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Sourced by the run and test scripts: what Zumeko needs from Debian, and a way to install what is missing.
 
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxcb1-dev libwayland-dev wayland-protocols)
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libfontconfig-dev libgl-dev libxcb1-dev libwayland-dev wayland-protocols)
 RUN_PACKAGES=(qt6-qpa-plugins fonts-ipafont-gothic xdg-utils)
 # The tests: X servers, a window manager and X's tools; a headless Wayland compositor with XWayland, its
 # screen reader and a session bus for a desktop portal; and Qt's Wayland plugin, which a Wayland desktop

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "fontpreload.h"
 #include "frmmain.h"
 #include "module1.h"
 #include "typeface.h"
@@ -35,6 +36,8 @@ void reportLostDisplay()
 
 int main(int argc, char *argv[])
 {
+    // The fonts' configuration is read meanwhile the display is opened and Qt connects to it.
+    Forms::FontPreload fonts;
     // Checked before Qt starts, so that a missing display is one clear line rather than a plugin abort.
     Module1::Services &services = Module1::CurrentServices();
     if (const std::string why = services.unavailableReason(); !why.empty()) {
@@ -46,6 +49,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", platform);
 
     QApplication app(argc, argv);
+    fonts.Wait();
     // Ties the window to its desktop entry, for task bars and portals.
     QGuiApplication::setDesktopFileName(QStringLiteral("zumeko"));
     // The menu bar and the message boxes in the Japanese face the controls use: one face to load, not two.
