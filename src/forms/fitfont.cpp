@@ -6,6 +6,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -71,10 +72,16 @@ void FitFont(QWidget *control, const QStringList &texts)
     const QFontMetricsF metrics(font);
     // The widest text in one size is the widest in every other. Summing the characters' advances finds it
     // without laying out each of hundreds of texts; the fit itself is measured on the real layout.
-    const auto advance = [&metrics](const QString &text) {
+    // Hundreds of texts share a score of characters, and each character's advance is a glyph to look up.
+    QHash<QChar, qreal> advances;
+    const auto advance = [&metrics, &advances](const QString &text) {
         qreal sum = 0;
-        for (const QChar c : text)
-            sum += metrics.horizontalAdvance(c);
+        for (const QChar c : text) {
+            auto known = advances.constFind(c);
+            if (known == advances.cend())
+                known = advances.insert(c, metrics.horizontalAdvance(c));
+            sum += *known;
+        }
         return sum;
     };
     QString widest = *own;
