@@ -179,7 +179,9 @@ start_gnome()
     spawn gnome-shell "${env[@]}" XDG_RUNTIME_DIR="$E2E_TMP/gnome" HOME="$E2E_TMP/gnome-home" \
         XDG_DATA_DIRS="$E2E_TMP/data:/usr/share" "${as[@]}" gnome-shell --headless --wayland --virtual-monitor "$1" --mode=bed
     BED_COMPOSITOR_PID=$SPAWNED_PID
-    poll_until grep -q 'GNOME Shell started' "$E2E_TMP/gnome-shell.log" || fail "GNOME Shell did not start"
+    # A whole desktop starts in 3-4 s on an idle machine, and several times that on a busy one.
+    E2E_TIMEOUT=$((E2E_TIMEOUT * 3)) poll_until grep -q 'GNOME Shell started' "$E2E_TMP/gnome-shell.log" \
+        || fail "GNOME Shell did not start"
     DISPLAY="$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$E2E_TMP/gnome-shell.log")"
     XAUTHORITY="$(echo "$E2E_TMP"/gnome/.mutter-Xwaylandauth.*)"
     export DISPLAY XAUTHORITY
@@ -222,7 +224,8 @@ start_kwin()
         KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "${as[@]}" "$E2E_TMP/kwin_wayland" --virtual --xwayland --width "${1%x*}" \
         --height "${1#*x}" --no-lockscreen --no-global-shortcuts --no-kactivities "$E2E_TMP/started"
     BED_COMPOSITOR_PID=$SPAWNED_PID
-    poll_until test -s "$E2E_TMP/kwin/display" || fail "KWin did not start"
+    # As GNOME Shell: seconds when idle, several times that when the machine is busy.
+    E2E_TIMEOUT=$((E2E_TIMEOUT * 3)) poll_until test -s "$E2E_TMP/kwin/display" || fail "KWin did not start"
     DISPLAY="$(cat "$E2E_TMP/kwin/display")"
     export DISPLAY
     start_desktop "$E2E_TMP/kwin" "${as[@]}"
