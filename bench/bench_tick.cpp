@@ -4,7 +4,6 @@
 // still and with the colour changing every tick; and whether contexts or memory creep over a soak.
 // Prints figures; never fails on a number.
 #include "fake/services.h"
-#include "forms.h"
 #include "frmmain.h"
 #include "module1.h"
 #include "screenmode.h"
