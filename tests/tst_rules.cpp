@@ -272,6 +272,32 @@ private Q_SLOTS:
         QCOMPARE(QPoint(copied.x + capture.column, copied.y + capture.row), pixel);
     }
 
+    // The scale the user set, from the sizes an output reports; none while either size is not reported yet,
+    // rather than a guess that would send captures to the wrong pixels.
+    void outputScale_data()
+    {
+        QTest::addColumn<QSize>("mode");
+        QTest::addColumn<QSize>("logical");
+        QTest::addColumn<int>("transform");
+        QTest::addColumn<float>("scale");
+        QTest::newRow("nothing reported") << QSize(0, 0) << QSize(0, 0) << 0 << 0.0f;
+        QTest::newRow("no logical size yet") << QSize(1920, 1080) << QSize(0, 0) << 0 << 0.0f;
+        QTest::newRow("no mode height yet") << QSize(1920, 0) << QSize(1280, 720) << 0 << 0.0f;
+        QTest::newRow("no logical height yet") << QSize(1920, 1080) << QSize(1280, 0) << 0 << 0.0f;
+        QTest::newRow("1.5") << QSize(2560, 1600) << QSize(1706, 1066) << 0 << 1.5f;
+        QTest::newRow("1.25, turned by 90") << QSize(1920, 1080) << QSize(864, 1536) << 1 << 1.25f;
+    }
+    void outputScale()
+    {
+        QFETCH(QSize, mode);
+        QFETCH(QSize, logical);
+        QFETCH(int, transform);
+        QFETCH(float, scale);
+        QCOMPARE(Module1::OutputScale(
+                     { mode.width(), mode.height(), logical.width(), logical.height(), transform }),
+            scale);
+    }
+
     // Three sRGB channels from 0 to 1, each to the nearest of 0..255.
     void unitColor_data()
     {
