@@ -335,6 +335,24 @@ private Q_SLOTS:
         QCOMPARE(this->code(), u"#000000"_s);
     }
 
+    // While a thumb is dragged its channel's texts follow it, before the button is let go.
+    void dragFollows_data()
+    {
+        QTest::addColumn<char>("channel");
+        QTest::newRow("red") << 'R';
+        QTest::newRow("green") << 'G';
+        QTest::newRow("blue") << 'B';
+    }
+    void dragFollows()
+    {
+        QFETCH(char, channel);
+        QScrollBar *dragged = bar(channel);
+        dragged->setSliderDown(true);
+        dragged->setValue(0xAB);
+        QCOMPARE(text(u"Lbl_%1(1)"_s.arg(QLatin1Char(channel))), q(colorcode::ChannelHexText(0xAB)));
+        dragged->setSliderDown(false);
+    }
+
     // The look as approved, pixel for pixel: the main window with a colour on its bars and the focus on the
     // green one, the About box, the program icon and the About link's hand cursor. Every change shows here;
     // where one is meant, the failure says where the new picture is (in the folder the test ran in), to look
