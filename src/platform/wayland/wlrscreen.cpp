@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wlrscreen.h"
 
+#include "capturepace.h"
 #include "crosshair.h"
 #include "outputpixel.h"
 #include "pixelformat.h"
@@ -10,7 +11,6 @@
 
 #include <QElapsedTimer>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <wayland-client.h>
 
@@ -32,11 +32,6 @@ namespace {
 
     constexpr std::uint32_t Anchored = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM
         | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
-    constexpr int RetryInterval = 16; // milliseconds: a frame at 60 Hz
-    // The sampling tick shows at most a hundred samples a second: under a still pointer, faster outputs are
-    // not read much more often than that. A capture waits for the next frame after it is asked for, so it
-    // is asked for a little before the tick's 10 ms are up.
-    constexpr qint64 Pace = 8; // milliseconds
     constexpr qint64 CheckInterval = 500; // milliseconds between checks of the way regions are turned
 
     using Buffer = Wl::ShmBuffer;
@@ -72,8 +67,7 @@ struct WlrScreen::Connection {
     WlrScreen::Events events;
     Wl::Owned<wl_display, wl_display_disconnect> display;
     std::unique_ptr<QSocketNotifier> notifier;
-    QTimer next; // the next capture, when it has to wait: after one that failed, or for the pace
-    QElapsedTimer sinceCapture;
+    CapturePace pace { [this] { capture(); } };
     Wl::Global<wl_registry> registry;
     Wl::Global<wl_compositor> compositor;
     Wl::Global<wl_shm> shm;
@@ -168,8 +162,6 @@ namespace {
 WlrScreen::Connection::Connection(WlrScreen::Events e)
     : events(std::move(e))
 {
-    next.setSingleShot(true);
-    QObject::connect(&next, &QTimer::timeout, &next, [this] { capture(); });
     display.reset(wl_display_connect(nullptr));
     if (display == nullptr)
         return;
@@ -446,8 +438,7 @@ void WlrScreen::Connection::capture()
     const PixelCapture plan = CapturePixelUnder(over->shape, x, y, way);
     if (sampling != nullptr && sampling->output == over && sampling->plan == plan)
         return; // already asked for
-    next.stop();
-    sinceCapture.start();
+    pace.asked();
     done(std::move(sampling));
     sampling = ask(*over, plan, false);
     // On an output turned sideways, which way the compositor turns regions is seen once: a quarter of the
@@ -542,7 +533,7 @@ void WlrScreen::Connection::frameReady(
     }
     c->done(std::move(finished));
     // A moved pointer has been looked under already; a still one is, at the tick's pace.
-    c->next.start(int(std::max<qint64>(Pace - c->sinceCapture.elapsed(), 0)));
+    c->pace.answered();
 }
 
 void WlrScreen::Connection::frameFailed(void *data, zwlr_screencopy_frame_v1 *)
@@ -554,7 +545,7 @@ void WlrScreen::Connection::frameFailed(void *data, zwlr_screencopy_frame_v1 *)
         return;
     }
     c->done(std::move(c->sampling));
-    c->next.start(RetryInterval);
+    c->pace.failed();
 }
 
 // The check region came back: the way of turning regions whose box of the whole output shows the same
