@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "wayland/clipboardkeeper.h"
 
+#include "wlglobals.h"
+
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 #include <unistd.h>
 
@@ -12,8 +13,6 @@
 #include "wlr-data-control-unstable-v1-client-protocol.h"
 
 namespace {
-
-template <typename... Args> void ignore(void *, Args...) { }
 
 // What Wayland's and X's programs ask for when they paste text; the code texts are ASCII, the same
 // bytes in each.
@@ -24,31 +23,12 @@ constexpr const char *Offered[]
 
 struct WaylandClipboardKeeper::Seat {
     const std::string &text;
-    wl_seat *seat = nullptr;
-    zwlr_data_control_device_v1 *device = nullptr;
-    zwlr_data_control_source_v1 *source = nullptr; // ours while it holds the seat's selection
+    Wl::Global<wl_seat> seat;
+    Wl::Owned<zwlr_data_control_device_v1, zwlr_data_control_device_v1_destroy> device;
+    // Ours while it holds the seat's selection.
+    Wl::Owned<zwlr_data_control_source_v1, zwlr_data_control_source_v1_destroy> source;
 
-    Seat(const std::string &t, wl_seat *s)
-        : text(t)
-        , seat(s)
-    {
-    }
-    ~Seat()
-    {
-        drop();
-        if (device != nullptr)
-            zwlr_data_control_device_v1_destroy(device);
-        wl_proxy_destroy(reinterpret_cast<wl_proxy *>(seat));
-    }
-    Seat(const Seat &) = delete;
-    Seat &operator=(const Seat &) = delete;
-
-    void drop()
-    {
-        if (source != nullptr)
-            zwlr_data_control_source_v1_destroy(source);
-        source = nullptr;
-    }
+    void drop() { source.reset(); }
 
     static void send(void *data, zwlr_data_control_source_v1 *, const char *, std::int32_t fd)
     {
@@ -79,8 +59,8 @@ namespace {
 const zwlr_data_control_source_v1_listener sourceListener
     = { WaylandClipboardKeeper::Seat::send, WaylandClipboardKeeper::Seat::cancelled };
 // Only version 1 is asked for: no primary selection events.
-const zwlr_data_control_device_v1_listener deviceListener
-    = { WaylandClipboardKeeper::Seat::offered, ignore, WaylandClipboardKeeper::Seat::finished, ignore };
+const zwlr_data_control_device_v1_listener deviceListener = { WaylandClipboardKeeper::Seat::offered,
+    Wl::ignore, WaylandClipboardKeeper::Seat::finished, Wl::ignore };
 
 } // namespace
 
@@ -90,36 +70,30 @@ WaylandClipboardKeeper::WaylandClipboardKeeper(std::string text)
     // Without WAYLAND_DISPLAY libwayland would try wayland-0 of the runtime folder, which in an X session
     // may be a stale socket or another session's compositor.
     const char *named = std::getenv("WAYLAND_DISPLAY");
-    if (named == nullptr || *named == '\0' || (m_display = wl_display_connect(nullptr)) == nullptr)
+    if (named == nullptr || *named == '\0')
+        return;
+    m_display.reset(wl_display_connect(nullptr));
+    if (m_display == nullptr)
         return;
     static const wl_registry_listener registryListener = {
         [](void *data, wl_registry *registry, std::uint32_t name, const char *interface, std::uint32_t) {
             auto *keeper = static_cast<WaylandClipboardKeeper *>(data);
-            if (std::strcmp(interface, wl_seat_interface.name) == 0) {
-                keeper->m_seats.push_back(std::make_unique<Seat>(keeper->m_text,
-                    static_cast<wl_seat *>(wl_registry_bind(registry, name, &wl_seat_interface, 1))));
-            } else if (std::strcmp(interface, zwlr_data_control_manager_v1_interface.name) == 0) {
-                keeper->m_manager = static_cast<zwlr_data_control_manager_v1 *>(
-                    wl_registry_bind(registry, name, &zwlr_data_control_manager_v1_interface, 1));
+            if (Wl::is(interface, wl_seat_interface)) {
+                keeper->m_seats.push_back(std::make_unique<Seat>(
+                    Seat { keeper->m_text, Wl::bind<wl_seat>(registry, name, wl_seat_interface), {}, {} }));
+            } else if (Wl::is(interface, zwlr_data_control_manager_v1_interface)) {
+                keeper->m_manager = Wl::bind<zwlr_data_control_manager_v1>(
+                    registry, name, zwlr_data_control_manager_v1_interface);
             }
         },
-        ignore,
+        Wl::ignore,
     };
-    m_registry = wl_display_get_registry(m_display);
-    wl_registry_add_listener(m_registry, &registryListener, this);
-    wl_display_roundtrip(m_display);
+    m_registry.reset(wl_display_get_registry(m_display.get()));
+    wl_registry_add_listener(m_registry.get(), &registryListener, this);
+    wl_display_roundtrip(m_display.get());
 }
 
-WaylandClipboardKeeper::~WaylandClipboardKeeper()
-{
-    m_seats.clear();
-    if (m_manager != nullptr)
-        zwlr_data_control_manager_v1_destroy(m_manager);
-    if (m_registry != nullptr)
-        wl_registry_destroy(m_registry);
-    if (m_display != nullptr)
-        wl_display_disconnect(m_display);
-}
+WaylandClipboardKeeper::~WaylandClipboardKeeper() = default;
 
 bool WaylandClipboardKeeper::available() const
 {
@@ -131,22 +105,22 @@ bool WaylandClipboardKeeper::take()
     if (!available())
         return false;
     for (const auto &seat : m_seats) {
-        seat->device = zwlr_data_control_manager_v1_get_data_device(m_manager, seat->seat);
-        zwlr_data_control_device_v1_add_listener(seat->device, &deviceListener, seat.get());
-        seat->source = zwlr_data_control_manager_v1_create_data_source(m_manager);
-        zwlr_data_control_source_v1_add_listener(seat->source, &sourceListener, seat.get());
+        seat->device.reset(zwlr_data_control_manager_v1_get_data_device(m_manager.get(), seat->seat.get()));
+        zwlr_data_control_device_v1_add_listener(seat->device.get(), &deviceListener, seat.get());
+        seat->source.reset(zwlr_data_control_manager_v1_create_data_source(m_manager.get()));
+        zwlr_data_control_source_v1_add_listener(seat->source.get(), &sourceListener, seat.get());
         for (const char *type : Offered)
-            zwlr_data_control_source_v1_offer(seat->source, type);
-        zwlr_data_control_device_v1_set_selection(seat->device, seat->source);
+            zwlr_data_control_source_v1_offer(seat->source.get(), type);
+        zwlr_data_control_device_v1_set_selection(seat->device.get(), seat->source.get());
     }
     // The compositor sets a selection as it reads the request: once it has answered what came after, the
     // selection is ours unless another program took it in between.
-    return wl_display_roundtrip(m_display) >= 0 && holding();
+    return wl_display_roundtrip(m_display.get()) >= 0 && holding();
 }
 
 void WaylandClipboardKeeper::serve()
 {
-    while (holding() && wl_display_dispatch(m_display) >= 0) { }
+    while (holding() && wl_display_dispatch(m_display.get()) >= 0) { }
 }
 
 bool WaylandClipboardKeeper::holding() const

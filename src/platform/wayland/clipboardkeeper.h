@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdint>
+#include "wlowners.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
-struct wl_display;
-struct wl_registry;
-struct wl_seat;
-struct zwlr_data_control_device_v1;
 struct zwlr_data_control_manager_v1;
-struct zwlr_data_control_source_v1;
 
 // Keeps a text as the Wayland selection of every seat, through wlroots' data control (sway, KWin,
 // Hyprland, river, labwc), for the clipboard helper: native Wayland programs paste it from here, and X
@@ -37,9 +33,10 @@ public:
 private:
     bool holding() const;
 
+    // Ended in the reverse of this order: the seats first, the connection last.
     std::string m_text;
-    wl_display *m_display = nullptr;
-    wl_registry *m_registry = nullptr;
-    zwlr_data_control_manager_v1 *m_manager = nullptr;
+    Wl::Owned<wl_display, wl_display_disconnect> m_display;
+    Wl::Global<wl_registry> m_registry;
+    Wl::Global<zwlr_data_control_manager_v1> m_manager;
     std::vector<std::unique_ptr<Seat>> m_seats;
 };
