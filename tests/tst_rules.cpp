@@ -286,6 +286,9 @@ private Q_SLOTS:
         QTest::newRow("no logical height yet") << QSize(1920, 1080) << QSize(1280, 0) << 0 << 0.0f;
         QTest::newRow("1.5") << QSize(2560, 1600) << QSize(1706, 1066) << 0 << 1.5f;
         QTest::newRow("1.25, turned by 90") << QSize(1920, 1080) << QSize(864, 1536) << 1 << 1.25f;
+        // No step gives both sizes back (a report caught half-way through a change): the width's ratio.
+        QTest::newRow("sides that disagree")
+            << QSize(3840, 3840) << QSize(3839, 1920) << 0 << 3840.0f / 3839.0f;
     }
     void outputScale()
     {
