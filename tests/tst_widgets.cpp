@@ -396,6 +396,22 @@ private Q_SLOTS:
         }
     }
 
+    // Each window shows the program's icon in its title bar and on the task bar.
+    void windowIcons_data()
+    {
+        QTest::addColumn<bool>("about");
+        QTest::newRow("main window") << false;
+        QTest::newRow("About box") << true;
+    }
+    void windowIcons()
+    {
+        QFETCH(bool, about);
+        FrmInfo box;
+        const QWidget *window = about ? static_cast<QWidget *>(&box) : m_window.get();
+        const QImage shown = window->windowIcon().pixmap(32, 32).toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), Forms::ProgramIconImage());
+    }
+
     // Fixed fault: a clipboard that could not be written failed in silence.
     void clipboardRefuses()
     {
