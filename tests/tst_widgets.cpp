@@ -298,6 +298,24 @@ private Q_SLOTS:
         QCOMPARE(m_messages, QStringList({ PointerMessage, PointerMessage })); // a new run is told again
     }
 
+    // A desktop that lets no program read the screen: said once, by then with the pointer let go, and the
+    // scroll bars given back.
+    void screenUnreadable()
+    {
+        m_window->Option2_Click();
+        QVERIFY(capture()->isArmed());
+        bool armedUnderMessage = true;
+        m_duringMessage = [&] { armedUnderMessage = capture()->isArmed(); };
+        capture()->screenUnreadable();
+        QCOMPARE(m_messages,
+            QStringList {
+                u"このデスクトップでは画面の色を読み取れません。スクロールバーを用いて取得してください。"_s });
+        QVERIFY(!armedUnderMessage);
+        QVERIFY(!capture()->isArmed() && !timer()->isActive() && bar('R')->isEnabled());
+        capture()->screenUnreadable(); // once
+        QCOMPARE(m_messages.size(), 1);
+    }
+
     // A tick that fails past the pointer ends quietly: the position is shown, the colour stays.
     void tickFailure_data()
     {
