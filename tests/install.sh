@@ -27,6 +27,11 @@ done
 # The Windows program's icon, drawn by the same tool: its sizes stored as PNG.
 [ "$(identify -format '%wx%h ' "$build/icons/zumeko.ico")" = "16x16 24x24 32x32 48x48 64x64 256x256 " ] \
     || fail "the Windows icon does not hold the six sizes"
+# Each entry of its directory says one plane of 32 bits a pixel: Windows chooses the image to show by it.
+for entry in 0 1 2 3 4 5; do
+    seen="$(od -An -tu2 -j $((10 + 16 * entry)) -N4 "$build/icons/zumeko.ico" | xargs)"
+    [ "$seen" = "1 32" ] || fail "the Windows icon's entry $entry says planes and bits $seen"
+done
 metainfo="$root/share/metainfo/org.example.zumeko.metainfo.xml"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metadata names no release $version"
 out="$(appstreamcli validate --no-net "$metainfo" 2>&1)" || fail "appstreamcli validate: $out"
