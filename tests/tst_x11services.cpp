@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The X11 platform's contract against a real X server, where the program's own use cannot show it: points
-// off the screen, contexts handed out and given back, and a clipboard the server will not give Qt.
+// off the screen, contexts handed out and given back, a clipboard the server will not give Qt, and the
+// folder where a user's copies meet.
 #include "x11/atom.h"
 #include "x11/services.h"
 
@@ -10,6 +11,12 @@
 #include <QWindow>
 
 #include <climits>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using Module1::Handle;
 using namespace Qt::Literals::StringLiterals;
@@ -134,6 +141,41 @@ private Q_SLOTS:
         QCOMPARE(writes, 2); // the first write was refused, or never took it
         QCOMPARE(put, pasteable);
         QCOMPARE(other.ownsClipboard(), !pasteable);
+    }
+
+    // A user's copies meet in the session's runtime folder where it is the user's alone, else in a folder
+    // of the user's own under /tmp. Tried on a /run/user of its own, in a mount namespace of its own, so
+    // that no copy of another test, and no session of this machine, sees it.
+    void instanceFolder_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("the session's, private") << 0700 << true;
+        QTest::newRow("the session's, open to others") << 0755 << false;
+    }
+    void instanceFolder()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, chosen);
+        constexpr int NoNamespace = 77;
+        const pid_t child = fork();
+        if (child == 0) {
+            if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                || mount("tmpfs", "/run/user", "tmpfs", 0, "mode=0755") != 0)
+                _exit(NoNamespace);
+            const std::string runtime = "/run/user/" + std::to_string(getuid());
+            if (mkdir(runtime.c_str(), 0700) != 0 || chmod(runtime.c_str(), mode_t(mode)) != 0)
+                _exit(NoNamespace);
+            const std::string expected = chosen ? runtime : "/tmp/zumeko-" + std::to_string(getuid());
+            _exit(m_services.instanceFolder() == expected ? 0 : 1);
+        }
+        int status = -1;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == NoNamespace)
+            QSKIP("no mount namespace of our own here (it takes root)");
+        QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0,
+            chosen ? "the private runtime folder was passed over"
+                   : "a runtime folder open to others was taken");
     }
 
 private:
