@@ -14,6 +14,7 @@ struct OutputShape {
     int width = 0, height = 0;
     int logicalWidth = 0, logicalHeight = 0;
     int transform = 0;
+    bool operator==(const OutputShape &) const = default;
 };
 
 struct Box {

@@ -58,6 +58,7 @@ struct WlrScreen::Connection {
         Connection *connection = nullptr;
         Output *output = nullptr;
         PixelCapture plan; // for a check, only its region counts
+        OutputShape shape; // the output's, when the plan was made
         bool check = false;
         bool yInverted = false;
         std::unique_ptr<Buffer> buffer;
@@ -459,6 +460,7 @@ std::unique_ptr<WlrScreen::Connection::Capture> WlrScreen::Connection::ask(
     capture->connection = this;
     capture->output = &output;
     capture->plan = plan;
+    capture->shape = output.shape;
     capture->check = check;
     const Box &r = plan.region;
     capture->frame.reset(r.width == 0
@@ -490,8 +492,10 @@ void WlrScreen::Connection::frameBuffer(void *data, zwlr_screencopy_frame_v1 *fr
     const int w = int(width), h = int(height), s = int(stride);
     if (!capture->check && capture->plan.region.width != 0
         && (w != capture->plan.bufferWidth || h != capture->plan.bufferHeight)) {
-        // This compositor places regions otherwise than wlroots: the whole output is read instead.
-        capture->output->regionsFail = true;
+        // This compositor places regions otherwise than wlroots: the whole output is read instead. Unless the
+        // output changed its shape after the capture was asked for, which says nothing of its regions.
+        if (capture->shape == capture->output->shape)
+            capture->output->regionsFail = true;
         frameFailed(data, frame);
         return;
     }
