@@ -3,7 +3,7 @@
 // off the screen, contexts handed out and given back, a clipboard the server will not give Qt, and the
 // folder where a user's copies meet.
 #include "x11/atom.h"
-#include "x11/services.h"
+#include "x11/session.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -179,7 +179,7 @@ private Q_SLOTS:
     }
 
 private:
-    Module1::X11Services m_services;
+    Module1::X11Session m_services;
 };
 
 QTEST_MAIN(TestX11Services)

@@ -1,56 +1,17 @@
 // SPDX-License-Identifier: MIT
+#include "linux/nullsource.h"
 #include "module1.h"
-#include "pointergrab.h"
-#include "wayland/services.h"
+#include "wayland/sources.h"
 #include "wayland/wlglobals.h"
-#include "x11/services.h"
+#include "x11/session.h"
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace Module1 {
 
 namespace {
-
-    // ZUMEKO_PLATFORM names no platform we have: rather than guess, say which there are. Nothing is
-    // opened, since nothing is read: the program ends on the message.
-    class UnknownPlatform final : public Services {
-    public:
-        explicit UnknownPlatform(std::string name)
-            : m_name(std::move(name))
-        {
-        }
-        std::string unavailableReason() override
-        {
-            return "ZUMEKO_PLATFORM is \"" + m_name + "\"; it can be x11, wayland or portal";
-        }
-
-        bool cursorPos(CursorPoint &) override { return false; }
-        Handle desktopWindow() override { return 0; }
-        Handle windowDC(Handle) override { return 0; }
-        std::int32_t pixel(Handle, std::int32_t, std::int32_t) override { return NoColor; }
-        int releaseDC(Handle, Handle) override { return 0; }
-        std::intptr_t shellExecute(
-            Handle, const char *, const char *, const char *, const char *, int) override
-        {
-            return NoAssociation;
-        }
-        std::size_t liveContexts() const override { return 0; }
-        std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &) override
-        {
-            return std::make_unique<NoGrab>();
-        }
-
-    private:
-        static constexpr std::intptr_t NoAssociation = 31; // ShellExecute's SE_ERR_NOASSOC
-        class NoGrab final : public PointerGrab {
-        public:
-            void take() override { }
-            void release() override { }
-        };
-
-        std::string m_name;
-    };
 
     std::string environment(const char *name)
     {
@@ -76,55 +37,75 @@ namespace {
         return Compositor::Wlroots;
     }
 
+    using ScreenMaker = X11Session::ScreenMaker;
+
+    ScreenMaker x11Screen()
+    {
+        return {}; // the session's own
+    }
+    ScreenMaker wlrootsScreen()
+    {
+        return [](X11Session &) { return std::make_unique<WlrootsSource>(); };
+    }
+    ScreenMaker portalScreen()
+    {
+        return [](X11Session &session) { return std::make_unique<PortalSource>(session.desktopWindow()); };
+    }
+    ScreenMaker nullScreen(std::string reason = {})
+    {
+        return [reason](X11Session &) { return std::make_unique<NullSource>(reason); };
+    }
+
     // The Wayland session's own way to read the screen; nothing where no compositor answers.
-    std::unique_ptr<Services> waylandPlatform()
+    std::optional<ScreenMaker> waylandScreen()
     {
         switch (ProbeWayland()) {
         case Compositor::Wlroots:
-            return std::make_unique<WlrootsServices>();
+            return wlrootsScreen();
         case Compositor::Other:
             // Without a session bus there is no portal to ask.
             if (!environment("DBUS_SESSION_BUS_ADDRESS").empty())
-                return std::make_unique<PortalServices>();
-            return std::make_unique<UnreadableServices>();
+                return portalScreen();
+            return nullScreen();
         case Compositor::None:
             break;
         }
-        return nullptr;
+        return std::nullopt;
     }
 
-    // The platform ZUMEKO_PLATFORM names, taken at its word: where it cannot read the screen, it says so.
-    std::unique_ptr<Services> forcedPlatform(const std::string &name)
+    // The screen ZUMEKO_PLATFORM names, taken at its word: where it cannot read the screen, it says so.
+    ScreenMaker forcedScreen(const std::string &name)
     {
         if (name == "x11")
-            return std::make_unique<X11Services>();
+            return x11Screen();
         if (name == "portal")
-            return std::make_unique<PortalServices>();
+            return portalScreen();
         if (name != "wayland")
-            return std::make_unique<UnknownPlatform>(name);
-        if (auto wayland = waylandPlatform())
-            return wayland;
-        return std::make_unique<UnreadableServices>();
+            return nullScreen("ZUMEKO_PLATFORM is \"" + name + "\"; it can be x11, wayland or portal");
+        return waylandScreen().value_or(nullScreen());
     }
 
-    // The window is always an X window (on XWayland in a Wayland session); what differs is how the screen
-    // is read. A Wayland session is one whose WAYLAND_DISPLAY names a compositor that answers: where none
-    // answers, it is an X session with a stale variable.
-    std::unique_ptr<Services> detectedPlatform()
+    // A Wayland session is one whose WAYLAND_DISPLAY names a compositor that answers: where none answers, it
+    // is an X session with a stale variable.
+    ScreenMaker detectedScreen()
     {
         if (!environment("WAYLAND_DISPLAY").empty()) {
-            if (auto wayland = waylandPlatform())
-                return wayland;
+            if (auto wayland = waylandScreen())
+                return *wayland;
         }
-        return std::make_unique<X11Services>();
+        return x11Screen();
     }
 
 } // namespace
 
+// The window is always an X window (on XWayland in a Wayland session); what differs is how the screen is
+// read.
 std::unique_ptr<Services> LoadPlatform()
 {
     const std::string forced = environment("ZUMEKO_PLATFORM");
-    return forced.empty() ? detectedPlatform() : forcedPlatform(forced);
+    const auto desktop
+        = environment("WAYLAND_DISPLAY").empty() ? X11Session::Desktop::X11 : X11Session::Desktop::Wayland;
+    return std::make_unique<X11Session>(desktop, forced.empty() ? detectedScreen() : forcedScreen(forced));
 }
 
 } // namespace Module1

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "wayland/services.h"
+#include "wayland/sources.h"
 
 #include "pointergrab.h"
 
@@ -87,63 +87,31 @@ namespace {
         GrabClient &m_client;
     };
 
-    class NoGrab final : public PointerGrab {
-    public:
-        explicit NoGrab(GrabClient &client)
-            : m_client(client)
-        {
-        }
-        void take() override
-        {
-            QMetaObject::invokeMethod(
-                &m_context, [this] { m_client.screenUnreadable(); }, Qt::QueuedConnection);
-        }
-        void release() override { }
-
-    private:
-        GrabClient &m_client;
-        QObject m_context;
-    };
-
 } // namespace
 
-bool WlrootsServices::cursorPos(CursorPoint &point)
+std::int32_t WlrootsSource::pixel(Handle, std::int32_t, std::int32_t)
 {
-    if (const auto shown = m_screen.pointer()) {
-        point = *shown;
-        return true;
-    }
-    return m_x11.cursorPos(point);
+    return m_screen.sample();
 }
 
-std::int32_t WlrootsServices::pixel(Handle dc, std::int32_t, std::int32_t)
+std::unique_ptr<PointerGrab> WlrootsSource::createPointerGrab(GrabClient &client, Handle desktop)
 {
-    return holds(dc) ? m_screen.sample() : NoColor;
+    return std::make_unique<WlrPointerGrab>(m_screen, client, desktop);
 }
 
-std::unique_ptr<PointerGrab> WlrootsServices::createPointerGrab(GrabClient &client)
-{
-    return std::make_unique<WlrPointerGrab>(m_screen, client, desktopWindow());
-}
-
-PortalServices::PortalServices()
-    : m_pick(desktopWindow())
+PortalSource::PortalSource(Handle desktop)
+    : m_pick(desktop)
 {
 }
 
-std::int32_t PortalServices::pixel(Handle dc, std::int32_t, std::int32_t)
+std::int32_t PortalSource::pixel(Handle, std::int32_t, std::int32_t)
 {
-    return holds(dc) ? m_pick.take() : NoColor;
+    return m_pick.take();
 }
 
-std::unique_ptr<PointerGrab> PortalServices::createPointerGrab(GrabClient &client)
+std::unique_ptr<PointerGrab> PortalSource::createPointerGrab(GrabClient &client, Handle)
 {
     return std::make_unique<PortalGrab>(m_pick, client);
-}
-
-std::unique_ptr<PointerGrab> UnreadableServices::createPointerGrab(GrabClient &client)
-{
-    return std::make_unique<NoGrab>(client);
 }
 
 } // namespace Module1

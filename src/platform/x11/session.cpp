@@ -1,29 +1,45 @@
 // SPDX-License-Identifier: MIT
-#include "x11/services.h"
+#include "x11/session.h"
 
 #include "version.h"
 #include "x11/atom.h"
-#include "x11/grab.h"
+#include "x11/source.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace Module1 {
 
 namespace {
 
-    bool fitsInt16(std::int32_t v)
+    // ShellExecute's own failure codes, so callers see the same numbers on every platform.
+    constexpr std::intptr_t SE_ERR_OOM = 8;
+    constexpr std::intptr_t SE_ERR_FNF = 2;
+    constexpr std::intptr_t SE_ERR_NOASSOC = 31;
+    constexpr std::intptr_t ShellOk = 42;
+
+    // A folder owned by this user alone, and no link: one that another user made cannot hold our lock.
+    bool isPrivateFolder(const std::string &path)
     {
-        return v >= std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max();
+        struct stat info { };
+        return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid()
+            && (info.st_mode & 077) == 0;
     }
 
     // Qt's own connection to the X server, which holds the window and the clipboard; none under another of
@@ -68,7 +84,8 @@ namespace {
 
 } // namespace
 
-X11Services::X11Services()
+X11Session::X11Session(Desktop desktop, const ScreenMaker &screen)
+    : m_desktop(desktop)
 {
     int screenNumber = 0;
     // The same display however DISPLAY spells it (":0", ":0.1", "unix:0"): host and number.
@@ -79,28 +96,28 @@ X11Services::X11Services()
         std::free(host);
     }
     m_connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(m_connection))
-        return;
-    const xcb_setup_t *setup = xcb_get_setup(m_connection);
-    auto roots = xcb_setup_roots_iterator(setup);
-    for (int i = 0; i < screenNumber && roots.rem > 0; ++i)
-        xcb_screen_next(&roots);
-    if (roots.rem == 0)
-        return;
-    const xcb_screen_t *screen = roots.data;
-    m_root = screen->root;
-    m_format.mostSignificantByteFirst = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
-    readFormat(setup, screen);
-    m_usable = true;
+    if (!xcb_connection_has_error(m_connection)) {
+        auto roots = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+        for (int i = 0; i < screenNumber && roots.rem > 0; ++i)
+            xcb_screen_next(&roots);
+        if (roots.rem > 0) {
+            m_root = roots.data->root;
+            m_usable = true;
+        }
+    }
+    m_screen = screen ? screen(*this) : std::make_unique<X11Source>(*this);
 }
 
-X11Services::~X11Services()
+X11Session::~X11Session()
 {
+    m_screen.reset(); // it may read through the connection to its end
     xcb_disconnect(m_connection);
 }
 
-std::string X11Services::unavailableReason()
+std::string X11Session::unavailableReason()
 {
+    if (std::string why = m_screen->unavailableReason(); !why.empty())
+        return why;
     if (m_usable)
         return {};
     const char *display = std::getenv("DISPLAY");
@@ -111,14 +128,14 @@ std::string X11Services::unavailableReason()
 
 // In a Wayland session Qt would pick its Wayland plugin; the window stays on the X server (XWayland there),
 // where it can be placed and the About box centred on it.
-const char *X11Services::guiPlatform() const
+const char *X11Session::guiPlatform() const
 {
     return "xcb";
 }
 
 // On X11 a copied text lives only as long as the program that copied it. Where no clipboard manager takes
 // it over, a helper of ours keeps it until another program copies something.
-void X11Services::keepClipboard(const std::string &text)
+void X11Session::keepClipboard(const std::string &text)
 {
     if (!healthy())
         return;
@@ -128,7 +145,7 @@ void X11Services::keepClipboard(const std::string &text)
     if (manager != nullptr && manager->owner != XCB_NONE) {
         // wlroots' X bridge answers as the X clipboard manager, yet keeps nothing once the X owner is gone:
         // in a Wayland session the helper still keeps the Wayland selection where data control allows.
-        if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        if (m_desktop != Desktop::Wayland)
             return;
         arguments << QStringLiteral("--wayland-only");
     }
@@ -145,7 +162,7 @@ void X11Services::keepClipboard(const std::string &text)
 // whose time is older than the current owner's: so a click read before the news that another program (a
 // compositor's X bridge, say) took the clipboard leaves that program's text there. Qt only warns, and its
 // own read-back cannot be trusted, so the server is asked who holds the clipboard.
-bool X11Services::putOnClipboard(const std::function<bool()> &write)
+bool X11Session::putOnClipboard(const std::function<bool()> &write)
 {
     const bool written = write();
     xcb_connection_t *qt = qtConnection();
@@ -155,7 +172,7 @@ bool X11Services::putOnClipboard(const std::function<bool()> &write)
 }
 
 // Whether the clipboard's owner is a window of Qt's connection: its ids all lie in that connection's range.
-bool X11Services::clipboardOwnedBy(xcb_connection_t *qt)
+bool X11Session::clipboardOwnedBy(xcb_connection_t *qt)
 {
     const XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
         m_connection, xcb_get_selection_owner(m_connection, InternAtom(m_connection, "CLIPBOARD")), nullptr));
@@ -166,7 +183,7 @@ bool X11Services::clipboardOwnedBy(xcb_connection_t *qt)
 
 // Brings Qt's connection the server's time of now: a property changed on one of Qt's windows is told to Qt
 // with that time, and Qt's time moves on with every PropertyNotify it reads. False when none came.
-bool X11Services::freshTimeFor(xcb_connection_t *qt)
+bool X11Session::freshTimeFor(xcb_connection_t *qt)
 {
     xcb_window_t window = XCB_NONE;
     for (const QWindow *shown : QGuiApplication::topLevelWindows()) {
@@ -192,7 +209,7 @@ bool X11Services::freshTimeFor(xcb_connection_t *qt)
     return watch.seen;
 }
 
-bool X11Services::displayLost()
+bool X11Session::displayLost()
 {
     // A broken connection shows only when it is used.
     if (healthy())
@@ -200,8 +217,14 @@ bool X11Services::displayLost()
     return m_usable && !healthy();
 }
 
-bool X11Services::cursorPos(CursorPoint &point)
+// Until the screen source has seen the pointer, the X server's word stands: it is right over Zumeko's own
+// window, where screen mode is chosen.
+bool X11Session::cursorPos(CursorPoint &point)
 {
+    if (const auto seen = m_screen->pointer()) {
+        point = *seen;
+        return true;
+    }
     if (!healthy())
         return false;
     const XcbReply<xcb_query_pointer_reply_t> reply(
@@ -212,12 +235,12 @@ bool X11Services::cursorPos(CursorPoint &point)
     return true;
 }
 
-Handle X11Services::desktopWindow()
+Handle X11Session::desktopWindow()
 {
     return healthy() ? static_cast<Handle>(m_root) : 0;
 }
 
-Handle X11Services::windowDC(Handle window)
+Handle X11Session::windowDC(Handle window)
 {
     if (!healthy() || window <= 0
         || static_cast<std::uint64_t>(window) > std::numeric_limits<xcb_window_t>::max())
@@ -225,62 +248,65 @@ Handle X11Services::windowDC(Handle window)
     return m_contexts.open(window);
 }
 
-xcb_window_t X11Services::contextWindow(Handle dc) const
+std::int32_t X11Session::pixel(Handle dc, std::int32_t x, std::int32_t y)
 {
-    // Only windows that fit an xcb_window_t are given contexts.
-    return static_cast<xcb_window_t>(m_contexts.window(dc));
+    const Handle window = m_contexts.window(dc);
+    if (window == 0 || !healthy())
+        return NoColor;
+    return m_screen->pixel(window, x, y);
 }
 
-std::int32_t X11Services::pixel(Handle dc, std::int32_t x, std::int32_t y)
-{
-    const xcb_window_t window = contextWindow(dc);
-    if (window == XCB_NONE || !healthy() || !fitsInt16(x) || !fitsInt16(y))
-        return NoColor;
-    // Off the screen the server answers with a BadMatch error; the connection stays usable.
-    xcb_generic_error_t *error = nullptr;
-    const XcbReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(m_connection,
-        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(x),
-            static_cast<std::int16_t>(y), 1, 1, ~0u),
-        &error));
-    std::free(error);
-    if (reply == nullptr)
-        return NoColor;
-    return ToScreenColor(xcb_get_image_data(reply.get()),
-        static_cast<std::size_t>(xcb_get_image_data_length(reply.get())), m_format);
-}
-
-int X11Services::releaseDC(Handle window, Handle dc)
+int X11Session::releaseDC(Handle window, Handle dc)
 {
     return m_contexts.close(window, dc);
 }
 
-std::unique_ptr<PointerGrab> X11Services::createPointerGrab(GrabClient &client)
+std::unique_ptr<PointerGrab> X11Session::createPointerGrab(GrabClient &client)
 {
-    return std::make_unique<X11PointerGrab>(client);
+    return m_screen->createPointerGrab(client, desktopWindow());
 }
 
-bool X11Services::healthy() const
+xcb_connection_t *X11Session::connection() const
+{
+    return healthy() ? m_connection : nullptr;
+}
+
+bool X11Session::healthy() const
 {
     return m_usable && !xcb_connection_has_error(m_connection);
 }
 
-void X11Services::readFormat(const xcb_setup_t *setup, const xcb_screen_t *screen)
+// The session's runtime folder, whatever XDG_RUNTIME_DIR says (it is unset in some shells); where there is
+// none (no logind, a service account), a folder of this user's alone in the temporary folder, made if it is
+// missing, as tmux makes its own: one that is a link, or that anyone else owns or can enter, is none.
+// Every copy finds the same folder however its environment is set. Empty when there is none to be had.
+std::string X11Session::instanceFolder()
 {
-    for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem > 0; xcb_depth_next(&depths)) {
-        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem > 0;
-             xcb_visualtype_next(&visuals)) {
-            if (visuals.data->visual_id == screen->root_visual) {
-                m_format.redMask = visuals.data->red_mask;
-                m_format.greenMask = visuals.data->green_mask;
-                m_format.blueMask = visuals.data->blue_mask;
-            }
-        }
+    const std::string runtime = "/run/user/" + std::to_string(getuid());
+    if (isPrivateFolder(runtime))
+        return runtime;
+    const std::string own = "/tmp/zumeko-" + std::to_string(getuid());
+    mkdir(own.c_str(), 0700);
+    return isPrivateFolder(own) ? own : std::string();
+}
+
+// Zumeko always passes an empty working directory: a file is looked for in the current one.
+std::intptr_t X11Session::shellExecute(
+    Handle, const char *operation, const char *file, const char *, const char *, int)
+{
+    if (qGuiApp == nullptr)
+        return SE_ERR_OOM;
+    if (file == nullptr || *file == '\0' || (operation != nullptr && std::strcmp(operation, "open") != 0))
+        return SE_ERR_NOASSOC;
+    const QString name = QString::fromLocal8Bit(file);
+    QUrl url(name, QUrl::StrictMode);
+    if (url.scheme().size() < 2) { // not an address: a file, relative to the working folder
+        const QFileInfo info(QDir::current(), name);
+        if (!info.exists())
+            return SE_ERR_FNF;
+        url = QUrl::fromLocalFile(info.absoluteFilePath());
     }
-    for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem > 0;
-         xcb_format_next(&formats)) {
-        if (formats.data->depth == screen->root_depth)
-            m_format.bitsPerPixel = formats.data->bits_per_pixel;
-    }
+    return QDesktopServices::openUrl(url) ? ShellOk : SE_ERR_NOASSOC;
 }
 
 } // namespace Module1
