@@ -87,7 +87,8 @@ int main(int argc, char *argv[])
     const QString rootflip
         = args.size() > 1 && !args.last().startsWith(QLatin1Char('-')) ? args.last() : QString();
 
-    FrmMain window;
+    Module1::Platform platform(Module1::LoadPlatform());
+    FrmMain window(platform);
     if (!window.Form_Load())
         return 1;
     window.show();
@@ -121,7 +122,7 @@ int main(int argc, char *argv[])
     const double seconds = quick ? 2.0 : 10.0;
     std::printf(
         "screen mode, %.0f s each, beside the floor (the same timer and reads, no window)\n", seconds);
-    const Rate floorStill = floorRate(seconds), still = zumekoRate(window, seconds);
+    const Rate floorStill = floorRate(platform, seconds), still = zumekoRate(window, seconds);
     std::printf(
         "  pointer still:    floor %5.2f %% of one core; Zumeko %6.2f ticks/s, %5.2f %% (%.2fx the floor)\n",
         floorStill.cpuPercent, still.ticksPerSecond, still.cpuPercent,
@@ -130,7 +131,7 @@ int main(int argc, char *argv[])
         QProcess flipper;
         flipper.start(rootflip, {});
         flipper.waitForStarted();
-        const Rate floorChanging = floorRate(seconds), changing = zumekoRate(window, seconds);
+        const Rate floorChanging = floorRate(platform, seconds), changing = zumekoRate(window, seconds);
         flipper.kill();
         flipper.waitForFinished();
         std::printf("  colour changing:  floor %5.2f %% of one core; Zumeko %6.2f ticks/s, %5.2f %% (%.2fx "
@@ -146,20 +147,23 @@ int main(int argc, char *argv[])
     for (int i = 0; i < realSoak; ++i)
         window.Timer1_Timer();
     std::printf("soak, real X server: %d ticks: %zu context(s) held, resident %+.2f MiB (%.1f MiB)\n",
-        realSoak, Module1::CurrentServices().liveContexts(), residentMiB() - before, residentMiB());
+        realSoak, platform.services().liveContexts(), residentMiB() - before, residentMiB());
     window.Option1_Click();
 
-    auto &fake = Module1::InstallFakeServices();
+    auto fakeServices = std::make_unique<Module1::FakeServices>();
+    Module1::FakeServices &fake = *fakeServices;
     std::int32_t next = 0;
     fake.screen = [&next](std::int32_t, std::int32_t) { return (next += 0x010305) & 0xFFFFFF; };
-    Module1::hDCDesk.reset();
+    Module1::Platform scripted(std::move(fakeServices));
+    FrmMain fakeWindow(scripted); // shown, so that its repaints happen as the real window's do
+    fakeWindow.show();
     const int fakeSoak = quick ? 100000 : 1000000;
-    window.Option2_Click();
-    timer->stop();
+    fakeWindow.Option2_Click();
+    fakeWindow.findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
     before = residentMiB();
     for (int i = 0; i < fakeSoak; ++i) {
         fake.pointer = { i % 1280, i % 1024 };
-        window.Timer1_Timer();
+        fakeWindow.Timer1_Timer();
         if (i % 1000 == 0)
             QCoreApplication::processEvents(); // let repaints happen as they would between ticks
     }

@@ -49,8 +49,9 @@ void settle(int ms)
 
 int main(int argc, char *argv[])
 {
-    if (const char *platform = Module1::CurrentServices().guiPlatform())
-        qputenv("QT_QPA_PLATFORM", platform);
+    Module1::Platform platform(Module1::LoadPlatform());
+    if (const char *gui = platform.services().guiPlatform())
+        qputenv("QT_QPA_PLATFORM", gui);
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3)
@@ -60,7 +61,7 @@ int main(int argc, char *argv[])
     const bool quick = args.contains(QStringLiteral("--quick"));
     const double seconds = quick ? 3.0 : 10.0;
 
-    FrmMain window;
+    FrmMain window(platform);
     if (!window.Form_Load())
         return 1;
     window.show();
@@ -75,7 +76,7 @@ int main(int argc, char *argv[])
         Helper flip(helperProgram, QStringLiteral("flip"));
         flip.move(LeftX, Y);
         settle(300);
-        const Rate floor = floorRate(seconds), zumeko = zumekoRate(window, seconds);
+        const Rate floor = floorRate(platform, seconds), zumeko = zumekoRate(window, seconds);
         // A tick shows at most one: a hundred a second is all there is to see.
         std::printf("  fresh samples, the colour changing at every frame: floor %.1f a second, Zumeko %.1f "
                     "(%.2fx the refresh rate, up to 100) with %.1f ticks a second\n",
@@ -88,7 +89,7 @@ int main(int argc, char *argv[])
     Helper halves(helperProgram, QStringLiteral("halves"));
     halves.move(LeftX, Y);
     settle(300);
-    const Rate floorStill = floorRate(seconds), still = zumekoRate(window, seconds);
+    const Rate floorStill = floorRate(platform, seconds), still = zumekoRate(window, seconds);
     std::printf("  CPU, pointer still: floor %5.2f %% of one core, Zumeko %5.2f %% (%.2fx)\n",
         floorStill.cpuPercent, still.cpuPercent, still.cpuPercent / floorStill.cpuPercent);
     // The pointer moving a pixel every 10 ms, across the two colours.
@@ -97,7 +98,7 @@ int main(int argc, char *argv[])
     QObject::connect(
         &mover, &QTimer::timeout, [&] { halves.move(LeftX + (step++ * 7 % (RightX - LeftX)), Y); });
     mover.start(10);
-    const Rate floorMoving = floorRate(seconds), moving = zumekoRate(window, seconds);
+    const Rate floorMoving = floorRate(platform, seconds), moving = zumekoRate(window, seconds);
     mover.stop();
     std::printf("  CPU, pointer moving: floor %5.2f %% of one core, Zumeko %5.2f %% (%.2fx)\n",
         floorMoving.cpuPercent, moving.cpuPercent, moving.cpuPercent / floorMoving.cpuPercent);

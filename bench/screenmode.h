@@ -54,22 +54,22 @@ inline Rate measureLoop(double seconds, const std::function<std::int32_t()> &see
 }
 
 // The floor: a timer and the reads of a tick, no window.
-inline Rate floorRate(double seconds)
+inline Rate floorRate(Module1::Platform &platform, double seconds)
 {
     struct Client final : Module1::GrabClient {
         void pointerMoved(Module1::Handle) override { }
         void pointerPressed(Module1::Handle) override { }
         void screenUnreadable() override { }
     } client;
-    auto grab = Module1::CurrentServices().createPointerGrab(client);
+    auto grab = platform.services().createPointerGrab(client);
     grab->take();
     std::int32_t color = Module1::NoColor;
     QTimer timer;
     timer.setInterval(10);
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, [&color] {
-        if (Module1::ReadMousePos() != 0) {
-            if (const std::int32_t read = Module1::SampleAtMousePos(); read != Module1::NoColor)
+        if (platform.ReadMousePos() != 0) {
+            if (const std::int32_t read = platform.SampleAtMousePos(); read != Module1::NoColor)
                 color = read;
         }
     });
@@ -77,7 +77,7 @@ inline Rate floorRate(double seconds)
     const Rate rate = measureLoop(
         seconds, [&color] { return color; }, &timer);
     grab->end();
-    Module1::ReleaseDesktopDC();
+    platform.ReleaseDesktopDC();
     return rate;
 }
 

@@ -13,7 +13,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    FrmMain window;
+    Module1::Platform platform(Module1::LoadPlatform());
+    FrmMain window(platform);
     if (!window.Form_Load())
         return 1;
     window.show();

@@ -21,12 +21,13 @@ enum ExitCode : int {
     DisplayLost = 3, // the display went away while Zumeko ran (the X server ended)
 };
 
-bool running = false;
+// While the window runs, the platform it shows on, to tell a display that went away.
+Module1::Services *running = nullptr;
 
 // Qt ends the process itself, with the status that means "could not start", when its X connection breaks.
 void reportLostDisplay()
 {
-    if (running && Module1::CurrentServices().displayLost()) {
+    if (running != nullptr && running->displayLost()) {
         std::fprintf(stderr, "zumeko: the X display went away\n");
         std::_Exit(DisplayLost);
     }
@@ -39,14 +40,14 @@ int main(int argc, char *argv[])
     // The fonts' configuration is read meanwhile the display is opened and Qt connects to it.
     Forms::FontPreload fonts;
     // Checked before Qt starts, so that a missing display is one clear line rather than a plugin abort.
-    Module1::Services &services = Module1::CurrentServices();
+    Module1::Platform platform(Module1::LoadPlatform());
+    Module1::Services &services = platform.services();
     if (const std::string why = services.unavailableReason(); !why.empty()) {
         std::fprintf(stderr, "zumeko: %s\n", why.c_str());
         return CannotStart;
     }
-    if (const char *platform = services.guiPlatform();
-        platform && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", platform);
+    if (const char *gui = services.guiPlatform(); gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", gui);
 
     QApplication app(argc, argv);
     fonts.Wait();
@@ -58,14 +59,14 @@ int main(int argc, char *argv[])
         font.setFamily(family);
         QApplication::setFont(font);
     }
-    FrmMain window;
+    FrmMain window(platform);
     if (!window.Form_Load())
         return AlreadyRunning;
     window.show();
     std::atexit(reportLostDisplay);
-    running = true;
+    running = &services;
     const int status = app.exec();
-    running = false;
+    running = nullptr;
     if (const QClipboard *clipboard = QGuiApplication::clipboard(); clipboard->ownsClipboard())
         services.keepClipboard(clipboard->text().toStdString());
     return status == 0 ? Ended : CannotStart;

@@ -58,15 +58,15 @@ private Q_SLOTS:
     }
     void init()
     {
-        m_fake = &Module1::InstallFakeServices();
+        auto fake = std::make_unique<FakeServices>();
+        m_fake = fake.get();
         m_fake->pointer = { 120, 45 };
         m_fake->folder = m_runtime.path().toStdString();
         m_fake->screen = [](std::int32_t, std::int32_t) { return Sampled; };
-        Module1::hWndDesk.reset();
-        Module1::hDCDesk.reset();
         m_messages.clear();
         m_duringMessage = {};
-        m_window = std::make_unique<FrmMain>();
+        m_platform = std::make_unique<Module1::Platform>(std::move(fake));
+        m_window = std::make_unique<FrmMain>(*m_platform);
         QVERIFY(m_window->Form_Load());
     }
     void cleanup()
@@ -155,7 +155,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, control);
         QFETCH(QString, driven);
-        FrmInfo about;
+        FrmInfo about(*m_platform);
         auto *widget = (control.startsWith(u"FrmInfo/"_s) ? static_cast<QObject *>(&about) : m_window.get())
                            ->findChild<QWidget *>(control.section(u'/', -1));
         const bool button = qobject_cast<QPushButton *>(widget), frame = qobject_cast<QGroupBox *>(widget);
@@ -256,7 +256,7 @@ private Q_SLOTS:
         }
         QVERIFY(QFile::exists(lockFile));
         m_fake->display = display.toStdString();
-        FrmMain second;
+        FrmMain second(*m_platform);
         QCOMPARE(second.Form_Load(), !refused);
         QCOMPARE(m_messages,
             refused ? QStringList { u"既に起動しています。二重起動はできません"_s } : QStringList {});
@@ -391,7 +391,7 @@ private Q_SLOTS:
         bar('R')->setValue(0xFF);
         bar('G')->setValue(0x80);
         bar('B')->setValue(0x20);
-        FrmInfo about;
+        FrmInfo about(*m_platform);
         about.Form_Load();
         if (what == u"main"_s) {
             showActive();
@@ -424,7 +424,7 @@ private Q_SLOTS:
     void windowIcons()
     {
         QFETCH(bool, about);
-        FrmInfo box;
+        FrmInfo box(*m_platform);
         const QWidget *window = about ? static_cast<QWidget *>(&box) : m_window.get();
         const QImage shown = window->windowIcon().pixmap(32, 32).toImage();
         QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), Forms::ProgramIconImage());
@@ -474,6 +474,7 @@ private:
     QTemporaryDir m_runtime;
     QStringList m_messages;
     std::function<void()> m_duringMessage; // runs while a message is "open"
+    std::unique_ptr<Module1::Platform> m_platform; // made anew for each case, with a fake of its own
     std::unique_ptr<FrmMain> m_window;
     FakeServices *m_fake = nullptr;
 };

@@ -54,10 +54,11 @@ QString FrmInfo::Address()
     return u"https://zumeko.example/"_s;
 }
 
-FrmInfo::FrmInfo(QWidget *parent)
+FrmInfo::FrmInfo(Module1::Platform &platform, QWidget *parent)
     : QDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
+    , m_platform(platform)
 {
     setObjectName(u"FrmInfo"_s);
     setWindowTitle(Forms::AppTitle());
@@ -129,9 +130,9 @@ void FrmInfo::LblUrl_MouseDown(int Button, int, float, float)
 {
     if (Button != 1)
         return;
-    const Module1::Handle owner = Module1::GetDesktopWindow();
+    const Module1::Handle owner = m_platform.GetDesktopWindow();
     const QByteArray address = LblUrl->text().toLocal8Bit();
-    Module1::ShellExecuteA(owner, "open", address.constData(), nullptr, "", Module1::SW_SHOW);
+    m_platform.ShellExecuteA(owner, "open", address.constData(), nullptr, "", Module1::SW_SHOW);
 }
 
 bool FrmInfo::eventFilter(QObject *watched, QEvent *event)

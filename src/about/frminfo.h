@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "module1.h"
+
 #include <QDialog>
 #include <QPixmap>
 
@@ -12,7 +14,7 @@ class QPushButton;
 class FrmInfo : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmInfo(QWidget *parent = nullptr);
+    explicit FrmInfo(Module1::Platform &platform, QWidget *parent = nullptr);
 
     // Draws the gradient into the box's persistent image; runs when the box loads.
     void Form_Load();
@@ -33,6 +35,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    Module1::Platform &m_platform;
     QPixmap m_image; // what the box shows behind its labels, kept across repaints
     QLabel *LblUrl = nullptr;
     QPushButton *CmdOK = nullptr;

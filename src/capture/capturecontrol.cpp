@@ -11,9 +11,9 @@ namespace {
 constexpr int RecheckInterval = 100; // milliseconds
 } // namespace
 
-CaptureControl::CaptureControl(QWidget *parent)
+CaptureControl::CaptureControl(Module1::Services &services, QWidget *parent)
     : QWidget(parent)
-    , m_grab(Module1::CurrentServices().createPointerGrab(*this))
+    , m_grab(services.createPointerGrab(*this))
 {
     m_recheck.setInterval(RecheckInterval);
     connect(&m_recheck, &QTimer::timeout, this, &CaptureControl::holdPointer);

@@ -19,7 +19,7 @@
 class CaptureControl : public QWidget, public Module1::GrabClient {
     Q_OBJECT
 public:
-    explicit CaptureControl(QWidget *parent = nullptr);
+    explicit CaptureControl(Module1::Services &services, QWidget *parent = nullptr);
     ~CaptureControl() override;
 
     void StartCapture(); // harmless while armed

@@ -45,10 +45,11 @@ QString fromU16(const std::u16string &text)
 
 } // namespace
 
-FrmMain::FrmMain(QWidget *parent)
+FrmMain::FrmMain(Module1::Platform &platform, QWidget *parent)
     : QMainWindow(parent,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_platform(platform)
 {
     setWindowTitle(Forms::AppTitle());
     setWindowIcon(Forms::ProgramIcon());
@@ -148,7 +149,8 @@ void FrmMain::buildControls()
 
     CmdCopy = Forms::Placed(new CommandButton(u"コピー"_s, client), u"CmdCopy"_s, Layout::CmdCopy, font);
     CmdCopy->setToolTip(u"クリップボードに色情報をコピーします"_s);
-    Capture1 = Forms::Placed(new CaptureControl(client), u"Capture1"_s, Layout::Capture1);
+    Capture1
+        = Forms::Placed(new CaptureControl(m_platform.services(), client), u"Capture1"_s, Layout::Capture1);
     CmdQuit = Forms::Placed(new CommandButton(u"終了"_s, client), u"CmdQuit"_s, Layout::CmdQuit, font);
     CmdQuit->setToolTip(u"Zumekoを終了します"_s);
     fitTexts();
@@ -191,7 +193,7 @@ void FrmMain::setTabOrder()
 
 bool FrmMain::Form_Load()
 {
-    Module1::Services &services = Module1::CurrentServices();
+    Module1::Services &services = m_platform.services();
     if (Forms::PrevInstance(QString::fromStdString(services.instanceFolder()),
             QString::fromStdString(services.displayName()))) {
         Forms::MsgBox(u"既に起動しています。二重起動はできません"_s);
@@ -221,7 +223,7 @@ void FrmMain::Form_Unload(int &)
 {
     // Unloading never fails: a handle that is stale or was never set is simply not released.
     try {
-        Module1::ReleaseDesktopDC();
+        m_platform.ReleaseDesktopDC();
     } catch (...) {
     }
 }
@@ -236,7 +238,7 @@ void FrmMain::CmdCopy_Click()
     Forms::ClipboardClear();
     const bool withTag = ChkFonttag->checkState() == Qt::Checked;
     const QString text = fromU16(colorcode::CopyText(LblColorcode->text().toStdU16String(), withTag));
-    if (!Module1::CurrentServices().putOnClipboard([&text] { return Forms::ClipboardSetText(text); }))
+    if (!m_platform.services().putOnClipboard([&text] { return Forms::ClipboardSetText(text); }))
         Forms::MsgBox(u"クリップボードにコピーできませんでした。"_s, this);
 }
 
@@ -247,13 +249,13 @@ void FrmMain::MenuHelp_Click()
         Forms::MsgBox(u"ヘルプファイルが見つかりません。ヘルプを起動できませんでした。"_s, this);
         return;
     }
-    const Module1::Handle owner = Module1::GetDesktopWindow();
-    Module1::ShellExecuteA(owner, "open", "help.html", nullptr, "", Module1::SW_SHOW);
+    const Module1::Handle owner = m_platform.GetDesktopWindow();
+    m_platform.ShellExecuteA(owner, "open", "help.html", nullptr, "", Module1::SW_SHOW);
 }
 
 void FrmMain::MenuInfo_Click()
 {
-    FrmInfo box(this);
+    FrmInfo box(m_platform, this);
     box.Form_Load();
     box.showCentredOn(this);
 }
@@ -318,11 +320,11 @@ void FrmMain::Option2_Click()
     for (HScrollBar *bar : { HScroll_R, HScroll_G, HScroll_B })
         bar->setEnabled(false);
     Timer1->start();
-    if (Module1::ReadMousePos() == 0)
+    if (m_platform.ReadMousePos() == 0)
         return;
     m_pointerFailureReported = false;
     ShowMousePos();
-    Capture1_Point(Module1::StoreDesktopWindow());
+    Capture1_Point(m_platform.StoreDesktopWindow());
 }
 
 void FrmMain::Timer1_Timer()
@@ -334,14 +336,14 @@ void FrmMain::Timer1_Timer()
     try {
         if (!Option2->isChecked())
             return;
-        if (Module1::ReadMousePos() == 0) {
+        if (m_platform.ReadMousePos() == 0) {
             if (!m_pointerFailureReported)
                 ReportPointerFailure();
             return;
         }
         m_pointerFailureReported = false;
         ShowMousePos();
-        const std::int32_t color = Module1::SampleAtMousePos();
+        const std::int32_t color = m_platform.SampleAtMousePos();
         if (color == Module1::NoColor)
             return;
         LblGetcolor->setBackColor(color);
@@ -354,9 +356,10 @@ void FrmMain::Timer1_Timer()
 
 void FrmMain::ShowMousePos()
 {
-    if (!Module1::MousePosShown())
+    if (!m_platform.MousePosShown())
         return; // left empty, as with the scroll bars: no position is better than one the colour is not from
-    LblCurposition->setText(fromU16(colorcode::CursorPositionText(Module1::MousePos.x, Module1::MousePos.y)));
+    LblCurposition->setText(
+        fromU16(colorcode::CursorPositionText(m_platform.MousePos.x, m_platform.MousePos.y)));
 }
 
 void FrmMain::ReportPointerFailure()
@@ -377,7 +380,7 @@ void FrmMain::Capture1_Capture(std::intptr_t)
 
 void FrmMain::Capture1_Point(std::intptr_t hwndPointed)
 {
-    const bool desktop = hwndPointed == Module1::ToHandle(Module1::hWndDesk);
+    const bool desktop = hwndPointed == Module1::ToHandle(m_platform.hWndDesk);
     const bool self = hwndPointed == static_cast<Module1::Handle>(winId());
     if (desktop || self)
         Capture1->StartCapture();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "module1.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -22,7 +24,7 @@ class QTimer;
 class FrmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit FrmMain(QWidget *parent = nullptr);
+    explicit FrmMain(Module1::Platform &platform, QWidget *parent = nullptr);
     ~FrmMain() override;
 
     // False when another copy already runs: the user has been told, and this window must not be shown.
@@ -64,6 +66,7 @@ private:
     void ShowMousePos();
     void ReportPointerFailure();
 
+    Module1::Platform &m_platform;
     QSize m_normalSize;
     // The pointer-failure message is shown once for a run of failed reads, and no tick runs under it.
     bool m_pointerMessageOpen = false;

@@ -3,80 +3,55 @@
 
 namespace Module1 {
 
-CursorPoint MousePos;
-HandleVar hWndDesk;
-HandleVar hDCDesk;
-
-namespace {
-    std::unique_ptr<Services> &installed()
-    {
-        static std::unique_ptr<Services> services;
-        return services;
-    }
-} // namespace
-
-void SetServices(std::unique_ptr<Services> services)
-{
-    installed() = std::move(services);
-}
-
-Services &CurrentServices()
-{
-    auto &services = installed();
-    if (!services)
-        services = LoadPlatform();
-    return *services;
-}
-
-int GetCursorPos(CursorPoint &point)
+int Platform::GetCursorPos(CursorPoint &point)
 {
     CursorPoint read;
-    if (!CurrentServices().cursorPos(read))
+    if (!m_services->cursorPos(read))
         return 0;
     point = read;
     return 1;
 }
 
-Handle GetDesktopWindow()
+Handle Platform::GetDesktopWindow()
 {
-    return CurrentServices().desktopWindow();
+    return m_services->desktopWindow();
 }
-Handle GetWindowDC(Handle window)
+Handle Platform::GetWindowDC(Handle window)
 {
-    return CurrentServices().windowDC(window);
+    return m_services->windowDC(window);
 }
-std::int32_t GetPixel(Handle dc, std::int32_t x, std::int32_t y)
+std::int32_t Platform::GetPixel(Handle dc, std::int32_t x, std::int32_t y)
 {
-    return CurrentServices().pixel(dc, x, y);
+    return m_services->pixel(dc, x, y);
 }
-int ReleaseDC(Handle window, Handle dc)
+int Platform::ReleaseDC(Handle window, Handle dc)
 {
-    return CurrentServices().releaseDC(window, dc);
-}
-
-std::intptr_t ShellExecuteA(Handle owner, const char *operation, const char *file, const char *parameters,
-    const char *directory, int showCommand)
-{
-    return CurrentServices().shellExecute(owner, operation, file, parameters, directory, showCommand);
+    return m_services->releaseDC(window, dc);
 }
 
-int ReadMousePos()
+std::intptr_t Platform::ShellExecuteA(Handle owner, const char *operation, const char *file,
+    const char *parameters, const char *directory, int showCommand)
+{
+    return m_services->shellExecute(owner, operation, file, parameters, directory, showCommand);
+}
+
+int Platform::ReadMousePos()
 {
     return GetCursorPos(MousePos);
 }
 
-bool MousePosShown()
+bool Platform::MousePosShown() const
 {
-    return CurrentServices().showsPointerPosition();
+    return m_services->showsPointerPosition();
 }
 
-Handle StoreDesktopWindow()
+Handle Platform::StoreDesktopWindow()
 {
     hWndDesk = GetDesktopWindow();
     return *hWndDesk;
 }
 
-std::int32_t SampleAtMousePos()
+std::int32_t Platform::SampleAtMousePos()
 {
     const Handle desktop = StoreDesktopWindow();
     if (ToHandle(hDCDesk) != 0)
@@ -85,7 +60,7 @@ std::int32_t SampleAtMousePos()
     return GetPixel(ToHandle(hDCDesk), MousePos.x, MousePos.y);
 }
 
-void ReleaseDesktopDC()
+void Platform::ReleaseDesktopDC()
 {
     ReleaseDC(ToHandle(hWndDesk), ToHandle(hDCDesk));
     hDCDesk.reset();

@@ -83,30 +83,41 @@ public:
 // wayland, portal) forces one. Where nothing can read the screen, a platform that says so.
 std::unique_ptr<Services> LoadPlatform();
 
-// The seam for tests: install a fake. nullptr goes back to the platform's own services.
-void SetServices(std::unique_ptr<Services> services);
-Services &CurrentServices();
+// The program's platform, made once by main() and handed to what uses it: the services, the calls the
+// program makes of them, in the shapes of the Windows API, and the three variables screen sampling shares.
+// Tests and the Windows probe make their own, around a fake or the real services.
+class Platform {
+public:
+    explicit Platform(std::unique_ptr<Services> services)
+        : m_services(std::move(services))
+    {
+    }
+    Services &services() const { return *m_services; }
 
-int GetCursorPos(CursorPoint &point); // non-zero on success; point is untouched on failure
-Handle GetDesktopWindow();
-Handle GetWindowDC(Handle window);
-std::int32_t GetPixel(Handle dc, std::int32_t x, std::int32_t y);
-int ReleaseDC(Handle window, Handle dc);
-std::intptr_t ShellExecuteA(Handle owner, const char *operation, const char *file, const char *parameters,
-    const char *directory, int showCommand);
+    int GetCursorPos(CursorPoint &point); // non-zero on success; point is untouched on failure
+    Handle GetDesktopWindow();
+    Handle GetWindowDC(Handle window);
+    std::int32_t GetPixel(Handle dc, std::int32_t x, std::int32_t y);
+    int ReleaseDC(Handle window, Handle dc);
+    std::intptr_t ShellExecuteA(Handle owner, const char *operation, const char *file, const char *parameters,
+        const char *directory, int showCommand);
 
-extern CursorPoint MousePos;
-extern HandleVar hWndDesk;
-extern HandleVar hDCDesk;
+    CursorPoint MousePos;
+    HandleVar hWndDesk;
+    HandleVar hDCDesk;
 
-// The steps of screen sampling, each the only writer of the shared variable it names, so that the tick,
-// the Windows probe and the benchmark run the very same code.
-int ReadMousePos(); // GetCursorPos into MousePos; 0 when the pointer cannot be read
-bool MousePosShown(); // whether MousePos is where the colour comes from, to be shown
-Handle StoreDesktopWindow(); // GetDesktopWindow into hWndDesk
-// The pixel under MousePos, 0x00BBGGRR or NoColor: stores the desktop window, gives back the context the
-// last sample held and keeps a new one in hDCDesk, so that at most one is ever held.
-std::int32_t SampleAtMousePos();
-void ReleaseDesktopDC(); // gives back the context in hDCDesk, if any; for the end of the program
+    // The steps of screen sampling, each the only writer of the shared variable it names, so that the tick,
+    // the Windows probe and the benchmark run the very same code.
+    int ReadMousePos(); // GetCursorPos into MousePos; 0 when the pointer cannot be read
+    bool MousePosShown() const; // whether MousePos is where the colour comes from, to be shown
+    Handle StoreDesktopWindow(); // GetDesktopWindow into hWndDesk
+    // The pixel under MousePos, 0x00BBGGRR or NoColor: stores the desktop window, gives back the context
+    // the last sample held and keeps a new one in hDCDesk, so that at most one is ever held.
+    std::int32_t SampleAtMousePos();
+    void ReleaseDesktopDC(); // gives back the context in hDCDesk, if any; for the end of the program
+
+private:
+    std::unique_ptr<Services> m_services;
+};
 
 } // namespace Module1

@@ -46,12 +46,4 @@ std::unique_ptr<PointerGrab> FakeServices::createPointerGrab(GrabClient &)
     return std::make_unique<FakeGrab>();
 }
 
-FakeServices &InstallFakeServices()
-{
-    auto fake = std::make_unique<FakeServices>();
-    auto &ref = *fake;
-    SetServices(std::move(fake));
-    return ref;
-}
-
 } // namespace Module1

@@ -47,7 +47,4 @@ private:
     ContextTable m_contexts { 0x4000 };
 };
 
-// Installs a fresh fake as the current services and returns it; the services own it.
-FakeServices &InstallFakeServices();
-
 } // namespace Module1

@@ -98,12 +98,13 @@ int main(int argc, char **argv)
         return 0;
     }
     Tally tally;
-    Services &services = CurrentServices();
+    Platform platform(LoadPlatform());
+    Services &services = platform.services();
     const std::string reason = services.unavailableReason();
     tally.check(reason.empty(), "the platform services are unavailable: " + reason);
     tally.check(PlacePointer(X, Y), "SetCursorPos" + point(X, Y) + " failed");
 
-    const Handle desktop = StoreDesktopWindow();
+    const Handle desktop = platform.StoreDesktopWindow();
     tally.check(desktop != 0, "GetDesktopWindow returned 0");
 
     const PointerWindow window(X, Y, Color);
@@ -112,13 +113,14 @@ int main(int argc, char **argv)
     // One tick of screen mode, through the program's own steps, once the window has painted.
     std::int32_t color = NoColor;
     window.pumpUntil([&] {
-        if (ReadMousePos() == 0)
+        if (platform.ReadMousePos() == 0)
             return false;
-        color = SampleAtMousePos();
+        color = platform.SampleAtMousePos();
         return color == Color;
     });
-    tally.check(MousePos.x == X && MousePos.y == Y,
-        "GetCursorPos gave the pointer at " + point(MousePos.x, MousePos.y) + ", expected " + point(X, Y));
+    tally.check(platform.MousePos.x == X && platform.MousePos.y == Y,
+        "GetCursorPos gave the pointer at " + point(platform.MousePos.x, platform.MousePos.y) + ", expected "
+            + point(X, Y));
     tally.check(color == Color,
         "the pixel at the pointer is " + hex32(color) + ", expected " + hex32(Color) + " (0x00BBGGRR for "
             + Code + ")");
@@ -126,10 +128,10 @@ int main(int argc, char **argv)
         = printable(colorcode::ColorcodeFromScreenColor(static_cast<std::uint32_t>(color)));
     tally.check(
         code == Code, "the colour code of the pixel at the pointer is " + code + ", expected " + Code);
-    tally.check(ToHandle(hDCDesk) != 0 && services.liveContexts() == 1,
+    tally.check(ToHandle(platform.hDCDesk) != 0 && services.liveContexts() == 1,
         "after one sample, " + std::to_string(services.liveContexts()) + " contexts are held, expected 1");
     for (const auto &[x, y] : { CursorPoint { -1, -1 }, CursorPoint { 100000, 100000 } }) {
-        const std::int32_t outside = GetPixel(ToHandle(hDCDesk), x, y);
+        const std::int32_t outside = platform.GetPixel(ToHandle(platform.hDCDesk), x, y);
         tally.check(outside == NoColor,
             "GetPixel off the screen at " + point(x, y) + " gave " + hex32(outside) + ", expected -1");
     }
@@ -140,12 +142,12 @@ int main(int argc, char **argv)
     std::int32_t firstWrong = 0;
     std::unordered_set<Handle> contexts;
     for (int tick = 0; tick < Ticks; ++tick) {
-        if (ReadMousePos() == 0) {
+        if (platform.ReadMousePos() == 0) {
             ++noPointer;
             continue;
         }
-        const std::int32_t sampled = SampleAtMousePos();
-        contexts.insert(ToHandle(hDCDesk));
+        const std::int32_t sampled = platform.SampleAtMousePos();
+        contexts.insert(ToHandle(platform.hDCDesk));
         if (sampled != Color && wrongColors++ == 0)
             firstWrong = sampled;
         if (services.liveContexts() != 1)
@@ -163,7 +165,7 @@ int main(int argc, char **argv)
     tally.check(heldTooMany == 0,
         "other than one desktop context was held after " + std::to_string(heldTooMany) + " of "
             + std::to_string(Ticks) + " ticks");
-    ReleaseDesktopDC();
+    platform.ReleaseDesktopDC();
     tally.check(services.liveContexts() == 0,
         "after the last release, liveContexts() is " + std::to_string(services.liveContexts())
             + ", expected 0");
