@@ -67,7 +67,7 @@ inline Rate floorRate(Module1::Platform &platform, double seconds)
     QTimer timer;
     timer.setInterval(10);
     timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [&color] {
+    QObject::connect(&timer, &QTimer::timeout, [&color, &platform] {
         if (platform.ReadMousePos() != 0) {
             if (const std::int32_t read = platform.SampleAtMousePos(); read != Module1::NoColor)
                 color = read;
