@@ -9,6 +9,7 @@
 #include "frminfo.h"
 #include "frmmain.h"
 #include "label.h"
+#include "linkcursor.h"
 #include "programicon.h"
 #include "typeface.h"
 

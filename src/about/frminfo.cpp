@@ -5,6 +5,7 @@
 #include "fitfont.h"
 #include "frminfolayout.h"
 #include "label.h"
+#include "linkcursor.h"
 #include "messagebox.h"
 #include "module1.h"
 #include "placed.h"
@@ -17,33 +18,11 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include <array>
 #include <cmath>
 #include <cstdint>
 
 using namespace Qt::Literals::StringLiterals;
 namespace Layout = FrmInfoLayout;
-
-namespace {
-
-// K black, W white, G grey, N dark blue; anything else is transparent (0).
-QRgb cursorColor(char key)
-{
-    switch (key) {
-    case 'K':
-        return 0xFF000000;
-    case 'W':
-        return 0xFFFFFFFF;
-    case 'G':
-        return 0xFF808080;
-    case 'N':
-        return 0xFF000080;
-    default:
-        return 0;
-    }
-}
-
-} // namespace
 
 QString FrmInfo::AuthorName()
 {
@@ -168,43 +147,4 @@ void FrmInfo::paintEvent(QPaintEvent *)
     QPainter painter(this);
     if (!m_image.isNull())
         painter.drawPixmap(0, 0, m_image);
-}
-
-QImage LinkCursorImage()
-{
-    // K black, W white, G grey, N dark blue; the hot spot (12, 1) is the top of the fingertip.
-    static constexpr std::array<const char *, 23> Rows = {
-        "",
-        "            KK",
-        "           KWWK",
-        "           KWWK",
-        "           KWWK",
-        "           KWWK",
-        "           KWWKKK",
-        "           KWWKWWKKK",
-        "           KWWKWWKWWKK",
-        "        KK KWWKWWKWWKWK",
-        "        KWKKWWWWWWWWKWWK",
-        "        KWWKWWWWWWWWWWWK",
-        "         KWWWWWWWWWWWWWK",
-        "         KWWWWWWWWWWWWWK",
-        "          KWWWWWWWWWWWWK",
-        "          KWWWWWWWWWWWGK",
-        "           KWWWWWWWWWGK",
-        "           KWWWWWWWWWGK",
-        "            KWWWWWWWGGK",
-        "            KKKKKKKKKKK",
-        "            KNNNNNNNNNK",
-        "            KNNNNNNNNNK",
-        "            KKKKKKKKKKK",
-    };
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    for (int y = 0; y < int(Rows.size()); ++y) {
-        for (int x = 0; Rows[std::size_t(y)][x] != '\0'; ++x) {
-            if (const QRgb pixel = cursorColor(Rows[std::size_t(y)][x]); pixel != 0)
-                image.setPixel(x, y, pixel);
-        }
-    }
-    return image;
 }

@@ -40,6 +40,3 @@ private:
     QLabel *LblUrl = nullptr;
     QPushButton *CmdOK = nullptr;
 };
-
-// The link's pointer: a white hand pointing up, its fingertip the hot spot.
-QImage LinkCursorImage();
