@@ -372,13 +372,13 @@ void FrmMain::ReportPointerFailure()
     Forms::MsgBox(u"マウス位置取得に失敗しました。"_s, this);
 }
 
-void FrmMain::Capture1_Capture(std::intptr_t)
+void FrmMain::Capture1_Capture(Module1::Handle)
 {
     Timer1->stop();
     Forms::DoEvents();
 }
 
-void FrmMain::Capture1_Point(std::intptr_t hwndPointed)
+void FrmMain::Capture1_Point(Module1::Handle hwndPointed)
 {
     const bool desktop = hwndPointed == Module1::ToHandle(m_platform.hWndDesk);
     const bool self = hwndPointed == static_cast<Module1::Handle>(winId());

@@ -48,8 +48,8 @@ public Q_SLOTS:
     void Option1_Click();
     void Option2_Click();
     void Timer1_Timer();
-    void Capture1_Capture(std::intptr_t hwndCaptured);
-    void Capture1_Point(std::intptr_t hwndPointed);
+    void Capture1_Capture(Module1::Handle hwndCaptured);
+    void Capture1_Point(Module1::Handle hwndPointed);
     void Capture1_Unavailable();
 
 protected:
