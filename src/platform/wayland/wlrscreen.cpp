@@ -409,18 +409,11 @@ WlrScreen::Connection::Output *WlrScreen::Connection::outputOf(const wl_surface 
 
 namespace {
 
-    // The colour at a pixel of a capture, counted from the top of what it shows.
-    std::int32_t colourAt(const Buffer &buffer, int column, int row, bool yInverted)
+    // What a capture came back with, as the rules read it.
+    Captured capturedBy(const Buffer &buffer, const OutputShape &shape, const Box &region, bool yInverted)
     {
-        if (buffer.pixels.data() == nullptr || column < 0 || row < 0 || column >= buffer.width
-            || row >= buffer.height)
-            return NoColor;
-        const int line = yInverted ? buffer.height - 1 - row : row;
-        const std::size_t offset = std::size_t(line) * std::size_t(buffer.stride) + std::size_t(column) * 4;
-        if (offset + 4 > buffer.size)
-            return NoColor;
-        return ToScreenColor(static_cast<const std::uint8_t *>(buffer.pixels.data()) + offset, 4,
-            ShmPixelFormat(buffer.format));
+        return { shape, region, static_cast<const std::uint8_t *>(buffer.pixels.data()), buffer.size,
+            buffer.width, buffer.height, buffer.stride, ShmPixelFormat(buffer.format), yInverted };
     }
 
 } // namespace
@@ -447,8 +440,7 @@ void WlrScreen::Connection::capture()
     if (!turn && TurnMatters(over->shape) && !over->regionsFail && whole != nullptr && whole->output == over
         && checking == nullptr && (!sinceCheck.isValid() || sinceCheck.elapsed() >= CheckInterval)) {
         sinceCheck.start();
-        const Box quarter { 0, 0, over->shape.logicalWidth / 2, over->shape.logicalHeight / 2 };
-        checking = ask(*over, { quarter, 0, 0, 0, 0 }, true);
+        checking = ask(*over, { TurnCheckRegion(over->shape), 0, 0, 0, 0 }, true);
     }
     flush(); // from a timer, nothing else would send it
 }
@@ -528,7 +520,9 @@ void WlrScreen::Connection::frameReady(
         c->done(std::move(c->checking));
         return;
     }
-    c->sample = colourAt(*capture->buffer, capture->plan.column, capture->plan.row, capture->yInverted);
+    c->sample
+        = ColourAt(capturedBy(*capture->buffer, capture->shape, capture->plan.region, capture->yInverted),
+            capture->plan.column, capture->plan.row);
     std::unique_ptr<Capture> finished = std::move(c->sampling);
     if (finished->plan.region.width == 0 && !c->turn && TurnMatters(finished->output->shape)) {
         // Kept for the check that tells which way regions are turned.
@@ -560,24 +554,11 @@ void WlrScreen::Connection::compare()
     const Capture &check = *checking;
     if (whole == nullptr || whole->output != check.output || whole->buffer == nullptr)
         return;
-    const Buffer &region = *check.buffer, &all = *whole->buffer;
-    std::vector<RegionTurn> matching;
-    for (const RegionTurn way : { RegionTurn::Back, RegionTurn::Forward }) {
-        const Box box = CapturedBox(check.output->shape, check.plan.region, way);
-        if (box.width != region.width || box.height != region.height)
-            continue;
-        bool same = true;
-        for (int row = 0; same && row < box.height; ++row) {
-            for (int column = 0; same && column < box.width; ++column) {
-                same = colourAt(region, column, row, check.yInverted)
-                    == colourAt(all, box.x + column, box.y + row, whole->yInverted);
-            }
-        }
-        if (same)
-            matching.push_back(way);
-    }
-    if (matching.size() == 1) {
-        turn = matching.front();
+    const std::optional<RegionTurn> seen
+        = TurnSeen(capturedBy(*check.buffer, check.output->shape, check.plan.region, check.yInverted),
+            capturedBy(*whole->buffer, whole->shape, {}, whole->yInverted));
+    if (seen) {
+        turn = seen;
         done(std::move(whole));
     }
 }
