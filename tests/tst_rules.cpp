@@ -20,7 +20,7 @@ Q_DECLARE_METATYPE(Module1::PixelFormat)
 Q_DECLARE_METATYPE(Module1::RegionTurn)
 
 // What is odd about a check of the way regions are turned.
-enum Quirk { RegionYInverted = 1, WholeYInverted = 2, OneColour = 4, RegionWider = 8 };
+enum Quirk { RegionYInverted = 1, WholeYInverted = 2, OneColour = 4, RegionWider = 8, WholeTurnedSince = 16 };
 
 // A place in wl_fixed units, 1/256 of a logical unit.
 static std::int32_t wl_fixed(double at)
@@ -338,6 +338,8 @@ private Q_SLOTS:
         QTest::newRow("one colour all over") << 1 << QSize(120, 200) << back << int(OneColour) << -1;
         QTest::newRow("region wider than either way")
             << 1 << QSize(120, 200) << back << int(RegionWider) << -1;
+        QTest::newRow("whole from before the output turned")
+            << 1 << QSize(120, 200) << back << int(WholeTurnedSince) << -1;
     }
     void regionTurn()
     {
@@ -352,10 +354,12 @@ private Q_SLOTS:
         copied.width += (quirks & RegionWider) != 0 ? 1 : 0;
         Bytes checkBytes, wholeBytes;
         Module1::Captured check = shot(checkBytes, copied, quirks & RegionYInverted, quirks & OneColour);
-        const Module1::Captured whole
+        Module1::Captured whole
             = shot(wholeBytes, { 0, 0, 200, 120 }, quirks & WholeYInverted, quirks & OneColour);
-        check.shape = output;
+        check.shape = whole.shape = output;
         check.region = region;
+        if ((quirks & WholeTurnedSince) != 0)
+            whole.shape.transform ^= 2; // by 180 degrees: the same size, another picture
         const std::optional<Module1::RegionTurn> turn = Module1::TurnSeen(check, whole);
         QCOMPARE(turn ? int(*turn) : -1, seen);
     }

@@ -174,6 +174,10 @@ Box TurnCheckRegion(const OutputShape &output)
 
 std::optional<RegionTurn> TurnSeen(const Captured &check, const Captured &whole)
 {
+    // Captured while the output had another shape, the whole output shows another picture: turned by 180
+    // degrees in between, each way's box shows what the other's would have, and the wrong way is learnt.
+    if (check.shape != whole.shape)
+        return {};
     const auto shows = [&](const Box &box) {
         if (box.width != check.width || box.height != check.height)
             return false;

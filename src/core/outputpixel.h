@@ -77,8 +77,9 @@ std::int32_t ColourAt(const Captured &capture, int column, int row);
 Box TurnCheckRegion(const OutputShape &output);
 
 // Which way the compositor turned `check`'s region: the way whose box of `whole`, a capture of the whole
-// output, shows the same pixels. Nothing when both ways do (a screen of one colour tells nothing) or neither
-// does (a region that comes back in a size that fits neither way).
+// output, shows the same pixels. Nothing when both ways do (a screen of one colour tells nothing), when
+// neither does (a region that comes back in a size that fits neither way), and when the output changed its
+// shape between the two.
 std::optional<RegionTurn> TurnSeen(const Captured &check, const Captured &whole);
 
 } // namespace Module1

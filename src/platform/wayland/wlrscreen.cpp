@@ -555,7 +555,7 @@ void WlrScreen::Connection::compare()
     if (whole == nullptr || whole->output != check.output || whole->buffer == nullptr)
         return;
     const std::optional<RegionTurn> seen
-        = TurnSeen(capturedBy(*check.buffer, check.output->shape, check.plan.region, check.yInverted),
+        = TurnSeen(capturedBy(*check.buffer, check.shape, check.plan.region, check.yInverted),
             capturedBy(*whole->buffer, whole->shape, {}, whole->yInverted));
     if (seen) {
         turn = seen;
