@@ -80,7 +80,7 @@ struct WlrScreen::Connection {
     // Taken down before the compositor has answered everything (screen mode left at once), what is still
     // on its way is ours to free too.
     Wl::Owned<wl_callback, wl_callback_destroy> sync; // until the compositor's globals are known
-    bool ready = false; // since they are
+    bool ready = false; // since they are, all of those screen mode needs
     std::vector<std::unique_ptr<Output>> outputs;
     std::unique_ptr<Buffer> cursor;
     Wl::Owned<wl_surface, wl_surface_destroy> cursorSurface;
@@ -261,13 +261,13 @@ void WlrScreen::Connection::synced(void *data, wl_callback *, std::uint32_t)
 {
     auto *c = static_cast<Connection *>(data);
     c->sync.reset();
-    c->ready = true;
     if (c->compositor == nullptr || c->shm == nullptr || c->layerShell == nullptr || c->screencopy == nullptr
         || c->xdgOutputManager == nullptr) {
         if (c->events.lost)
             c->events.lost();
         return;
     }
+    c->ready = true;
     for (auto &output : c->outputs)
         c->cover(*output);
 }
