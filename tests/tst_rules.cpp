@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The pure rules, with no window and no screen: colour texts, pixel formats, the pixel under a scaled
-// pointer, a portal's colour, twips, the About box's centring.
+// pointer and which way a compositor turns regions, a portal's colour, twips, the About box's centring.
 #include "colorcode.h"
 #include "outputpixel.h"
 #include "pixelformat.h"
@@ -17,6 +17,10 @@ using namespace colorcode;
 using namespace Qt::Literals::StringLiterals;
 using Bytes = QList<std::uint8_t>;
 Q_DECLARE_METATYPE(Module1::PixelFormat)
+Q_DECLARE_METATYPE(Module1::RegionTurn)
+
+// What is odd about a check of the way regions are turned.
+enum Quirk { RegionYInverted = 1, WholeYInverted = 2, OneColour = 4, RegionWider = 8, WholeTurnedSince = 16 };
 
 // A place in wl_fixed units, 1/256 of a logical unit.
 static std::int32_t wl_fixed(double at)
@@ -27,6 +31,19 @@ static std::int32_t wl_fixed(double at)
 static QString q(const std::u16string &s)
 {
     return QString::fromStdU16String(s);
+}
+
+// A capture of `box` of an output's buffer, in XRGB8888: each pixel's colour tells its place, unless the
+// screen is of one colour.
+static Module1::Captured shot(Bytes &bytes, const Module1::Box &box, bool yInverted, bool oneColour)
+{
+    for (int row = 0; row < box.height; ++row) {
+        const int y = box.y + (yInverted ? box.height - 1 - row : row);
+        for (int x = box.x; x < box.x + box.width; ++x)
+            bytes << (oneColour ? Bytes { 9, 9, 9, 0 } : Bytes { 42, std::uint8_t(y), std::uint8_t(x), 0 });
+    }
+    return { {}, {}, bytes.data(), std::size_t(bytes.size()), box.width, box.height, box.width * 4,
+        Module1::ShmPixelFormat(1), yInverted };
 }
 
 class TestRules : public QObject {
@@ -299,6 +316,52 @@ private Q_SLOTS:
         QCOMPARE(Module1::OutputScale(
                      { mode.width(), mode.height(), logical.width(), logical.height(), transform }),
             scale);
+    }
+
+    // Which way a compositor turns regions, from the check region captured after the whole output, on a
+    // 200 x 120 output whose every pixel has a colour of its own; the compositor copies the region's box.
+    void regionTurn_data()
+    {
+        QTest::addColumn<int>("transform");
+        QTest::addColumn<QSize>("logical");
+        QTest::addColumn<Module1::RegionTurn>("compositor"); // the way it turns regions
+        QTest::addColumn<int>("quirks");
+        QTest::addColumn<int>("seen"); // -1 for not known
+        const auto back = Module1::RegionTurn::Back, forward = Module1::RegionTurn::Forward;
+        QTest::newRow("turned back, 90") << 1 << QSize(120, 200) << back << 0 << int(back);
+        QTest::newRow("turned forward, 90") << 1 << QSize(120, 200) << forward << 0 << int(forward);
+        QTest::newRow("turned forward, 270 at 1.25") << 3 << QSize(96, 160) << forward << 0 << int(forward);
+        QTest::newRow("region y-inverted")
+            << 1 << QSize(120, 200) << back << int(RegionYInverted) << int(back);
+        QTest::newRow("whole y-inverted")
+            << 1 << QSize(120, 200) << forward << int(WholeYInverted) << int(forward);
+        QTest::newRow("one colour all over") << 1 << QSize(120, 200) << back << int(OneColour) << -1;
+        QTest::newRow("region wider than either way")
+            << 1 << QSize(120, 200) << back << int(RegionWider) << -1;
+        QTest::newRow("whole from before the output turned")
+            << 1 << QSize(120, 200) << back << int(WholeTurnedSince) << -1;
+    }
+    void regionTurn()
+    {
+        QFETCH(int, transform);
+        QFETCH(QSize, logical);
+        QFETCH(Module1::RegionTurn, compositor);
+        QFETCH(int, quirks);
+        QFETCH(int, seen);
+        const Module1::OutputShape output { 200, 120, logical.width(), logical.height(), transform };
+        const Module1::Box region = Module1::TurnCheckRegion(output);
+        Module1::Box copied = Module1::CapturedBox(output, region, compositor);
+        copied.width += (quirks & RegionWider) != 0 ? 1 : 0;
+        Bytes checkBytes, wholeBytes;
+        Module1::Captured check = shot(checkBytes, copied, quirks & RegionYInverted, quirks & OneColour);
+        Module1::Captured whole
+            = shot(wholeBytes, { 0, 0, 200, 120 }, quirks & WholeYInverted, quirks & OneColour);
+        check.shape = whole.shape = output;
+        check.region = region;
+        if ((quirks & WholeTurnedSince) != 0)
+            whole.shape.transform ^= 2; // by 180 degrees: the same size, another picture
+        const std::optional<Module1::RegionTurn> turn = Module1::TurnSeen(check, whole);
+        QCOMPARE(turn ? int(*turn) : -1, seen);
     }
 
     // Three sRGB channels from 0 to 1, each to the nearest of 0..255.

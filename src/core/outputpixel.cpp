@@ -156,4 +156,44 @@ PixelCapture CapturePixelUnder(
         physicalNear.height, pixel.x - physicalNear.x, pixel.y - physicalNear.y };
 }
 
+std::int32_t ColourAt(const Captured &capture, int column, int row)
+{
+    if (capture.data == nullptr || column < 0 || row < 0 || column >= capture.width || row >= capture.height)
+        return -1;
+    const int line = capture.yInverted ? capture.height - 1 - row : row;
+    const std::size_t offset = std::size_t(line) * std::size_t(capture.stride) + std::size_t(column) * 4;
+    if (offset + 4 > capture.size)
+        return -1;
+    return ToScreenColor(capture.data + offset, 4, capture.format);
+}
+
+Box TurnCheckRegion(const OutputShape &output)
+{
+    return { 0, 0, output.logicalWidth / 2, output.logicalHeight / 2 };
+}
+
+std::optional<RegionTurn> TurnSeen(const Captured &check, const Captured &whole)
+{
+    // Captured while the output had another shape, the whole output shows another picture: turned by 180
+    // degrees in between, each way's box shows what the other's would have, and the wrong way is learnt.
+    if (check.shape != whole.shape)
+        return {};
+    const auto shows = [&](const Box &box) {
+        if (box.width != check.width || box.height != check.height)
+            return false;
+        for (int row = 0; row < box.height; ++row) {
+            for (int column = 0; column < box.width; ++column) {
+                if (ColourAt(check, column, row) != ColourAt(whole, box.x + column, box.y + row))
+                    return false;
+            }
+        }
+        return true;
+    };
+    const bool back = shows(CapturedBox(check.shape, check.region, RegionTurn::Back));
+    const bool forward = shows(CapturedBox(check.shape, check.region, RegionTurn::Forward));
+    if (back == forward)
+        return {};
+    return back ? RegionTurn::Back : RegionTurn::Forward;
+}
+
 } // namespace Module1

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "pixelformat.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -53,5 +56,30 @@ bool TurnMatters(const OutputShape &output);
 // The output's scale, as its compositor holds it (a float): the simplest fraction that gives the logical
 // size from the mode, which is the scale a user sets (1.25, 1.5, 2). 0 for a shape that is not known yet.
 float OutputScale(const OutputShape &output);
+
+// What a capture came back with: the output's shape when it was asked for, the region asked for (empty for
+// the whole output), and its pixels, 32 bits each, row by row from the top (from the bottom if y-inverted).
+struct Captured {
+    OutputShape shape;
+    Box region;
+    const std::uint8_t *data = nullptr;
+    std::size_t size = 0; // in bytes
+    int width = 0, height = 0, stride = 0;
+    PixelFormat format;
+    bool yInverted = false;
+};
+
+// The colour at a pixel of a capture, counted from the top of what it shows, as 0x00BBGGRR; -1 outside it.
+std::int32_t ColourAt(const Captured &capture, int column, int row);
+
+// The region whose capture shows which way regions are turned: on an output turned sideways, a quarter of
+// it lies in a different corner of the output's buffer each way.
+Box TurnCheckRegion(const OutputShape &output);
+
+// Which way the compositor turned `check`'s region: the way whose box of `whole`, a capture of the whole
+// output, shows the same pixels. Nothing when both ways do (a screen of one colour tells nothing), when
+// neither does (a region that comes back in a size that fits neither way), and when the output changed its
+// shape between the two.
+std::optional<RegionTurn> TurnSeen(const Captured &check, const Captured &whole);
 
 } // namespace Module1

@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: MIT
+#include "overlays.h"
+
+#include "crosshair.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+// The generated C names an argument "namespace", which C++ cannot take.
+#define namespace layer_namespace
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#undef namespace
+
+namespace Module1 {
+
+namespace {
+
+    constexpr std::uint32_t Anchored = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM
+        | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
+
+} // namespace
+
+// Ended in the reverse of their order here: the overlay before its surface.
+struct Overlays::Overlay {
+    Overlays *overlays = nullptr;
+    WlrDisplay::Output *output = nullptr;
+    Wl::Owned<wl_surface, wl_surface_destroy> surface;
+    Wl::Owned<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> overlay;
+    std::unique_ptr<Wl::ShmBuffer> transparent;
+};
+
+struct Overlays::Listen {
+    static void capabilities(void *data, wl_seat *seat, std::uint32_t caps)
+    {
+        auto *o = static_cast<Overlays *>(data);
+        if ((caps & WL_SEAT_CAPABILITY_POINTER) != 0 && o->m_pointer == nullptr) {
+            o->m_pointer.reset(wl_seat_get_pointer(seat));
+            wl_pointer_add_listener(o->m_pointer.get(), &pointerListener, o);
+        }
+    }
+
+    static void enter(void *data, wl_pointer *pointer, std::uint32_t serial, wl_surface *surface,
+        wl_fixed_t x, wl_fixed_t y)
+    {
+        auto *o = static_cast<Overlays *>(data);
+        const auto under = std::find_if(o->m_overlays.begin(), o->m_overlays.end(),
+            [&](const std::unique_ptr<Overlay> &overlay) { return overlay->surface.get() == surface; });
+        o->m_over = under != o->m_overlays.end() ? (*under)->output : nullptr;
+        if (o->m_crossHair == nullptr) {
+            o->m_crossHair = std::make_unique<Wl::ShmBuffer>(
+                o->m_display.shm(), CrossHairSize, CrossHairSize, 4 * CrossHairSize, WL_SHM_FORMAT_ARGB8888);
+            if (o->m_crossHair->pixels.data() != nullptr) {
+                const auto image = CrossHair();
+                std::memcpy(o->m_crossHair->pixels.data(), image.data(), sizeof image);
+            }
+            o->m_crossHairSurface.reset(wl_compositor_create_surface(o->m_display.compositor()));
+            wl_surface_attach(o->m_crossHairSurface.get(), o->m_crossHair->buffer.get(), 0, 0);
+            wl_surface_damage(o->m_crossHairSurface.get(), 0, 0, CrossHairSize, CrossHairSize);
+            wl_surface_commit(o->m_crossHairSurface.get());
+        }
+        wl_pointer_set_cursor(
+            pointer, serial, o->m_crossHairSurface.get(), CrossHairHotSpot, CrossHairHotSpot);
+        motion(data, pointer, 0, x, y);
+    }
+
+    static void leave(void *data, wl_pointer *, std::uint32_t, wl_surface *)
+    {
+        static_cast<Overlays *>(data)->m_over = nullptr;
+    }
+
+    static void motion(void *data, wl_pointer *, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
+    {
+        auto *o = static_cast<Overlays *>(data);
+        o->m_x = x;
+        o->m_y = y;
+        if (o->m_events.moved)
+            o->m_events.moved();
+    }
+
+    static void button(
+        void *data, wl_pointer *, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state)
+    {
+        auto *o = static_cast<Overlays *>(data);
+        const auto &report
+            = state == WL_POINTER_BUTTON_STATE_PRESSED ? o->m_events.pressed : o->m_events.released;
+        if (report)
+            report();
+    }
+
+    static void configure(void *data, zwlr_layer_surface_v1 *overlay, std::uint32_t serial,
+        std::uint32_t width, std::uint32_t height)
+    {
+        auto *o = static_cast<Overlay *>(data);
+        zwlr_layer_surface_v1_ack_configure(overlay, serial);
+        const int w = int(width), h = int(height);
+        // Every pixel zero, alpha too: even an alpha of 1 in 255 would change what a capture reads. The pages
+        // are never written, so they cost no memory here.
+        if (o->transparent == nullptr || !o->transparent->fits(w, h, 4 * w, WL_SHM_FORMAT_ARGB8888))
+            o->transparent = std::make_unique<Wl::ShmBuffer>(
+                o->overlays->m_display.shm(), w, h, 4 * w, WL_SHM_FORMAT_ARGB8888);
+        wl_surface_attach(o->surface.get(), o->transparent->buffer.get(), 0, 0);
+        wl_surface_damage(o->surface.get(), 0, 0, w, h);
+        wl_surface_commit(o->surface.get());
+    }
+
+    static void closed(void *data, zwlr_layer_surface_v1 *)
+    {
+        // The compositor took the overlay away (its output is going): nothing of it is picked any more.
+        auto *o = static_cast<Overlay *>(data);
+        if (o->overlays->m_over == o->output)
+            o->overlays->m_over = nullptr;
+    }
+
+    static constexpr wl_seat_listener seatListener = { capabilities, Wl::ignore };
+    static constexpr wl_pointer_listener pointerListener = { enter, leave, motion, button, Wl::ignore,
+        Wl::ignore, Wl::ignore, Wl::ignore, Wl::ignore, Wl::ignore };
+    static constexpr zwlr_layer_surface_v1_listener overlayListener = { configure, closed };
+};
+
+void Overlays::End::operator()(wl_pointer *pointer) const
+{
+    wl_pointer_destroy(pointer);
+}
+
+void Overlays::End::operator()(wl_surface *surface) const
+{
+    wl_surface_destroy(surface);
+}
+
+Overlays::Overlays(WlrDisplay &display, Events events)
+    : m_display(display)
+    , m_events(std::move(events))
+{
+}
+
+Overlays::~Overlays() = default;
+
+void Overlays::follow(wl_seat *seat)
+{
+    wl_seat_add_listener(seat, &Listen::seatListener, this);
+}
+
+void Overlays::cover(WlrDisplay::Output &output)
+{
+    auto overlay = std::make_unique<Overlay>();
+    overlay->overlays = this;
+    overlay->output = &output;
+    overlay->surface.reset(wl_compositor_create_surface(m_display.compositor()));
+    // Over everything, on all four edges, moving nothing aside and taking no keyboard, so that Zumeko's
+    // keys (Alt+H, Alt+I, Tab) still reach its window.
+    overlay->overlay.reset(zwlr_layer_shell_v1_get_layer_surface(m_display.layerShell(),
+        overlay->surface.get(), output.output.get(), ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "zumeko-picker"));
+    zwlr_layer_surface_v1_add_listener(overlay->overlay.get(), &Listen::overlayListener, overlay.get());
+    zwlr_layer_surface_v1_set_anchor(overlay->overlay.get(), Anchored);
+    zwlr_layer_surface_v1_set_exclusive_zone(overlay->overlay.get(), -1);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(overlay->overlay.get(), 0);
+    wl_surface_commit(overlay->surface.get());
+    m_overlays.push_back(std::move(overlay));
+}
+
+void Overlays::uncover(const WlrDisplay::Output &output)
+{
+    if (m_over == &output)
+        m_over = nullptr;
+    std::erase_if(
+        m_overlays, [&](const std::unique_ptr<Overlay> &overlay) { return overlay->output == &output; });
+}
+
+std::optional<CursorPoint> Overlays::pointer() const
+{
+    if (m_over == nullptr)
+        return std::nullopt;
+    return CursorPoint { m_over->x + int(std::floor(wl_fixed_to_double(m_x))),
+        m_over->y + int(std::floor(wl_fixed_to_double(m_y))) };
+}
+
+} // namespace Module1
