@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The pure rules, with no window and no screen: colour texts, pixel formats, the pixel under a scaled
 // pointer and which way a compositor turns regions, a portal's colour, twips, the About box's centring.
+#include "centring.h"
 #include "colorcode.h"
 #include "outputpixel.h"
 #include "pixelformat.h"
-#include "placement.h"
 #include "twipsunits.h"
 
 #include <QTest>
@@ -16,8 +16,8 @@
 using namespace colorcode;
 using namespace Qt::Literals::StringLiterals;
 using Bytes = QList<std::uint8_t>;
-Q_DECLARE_METATYPE(Module1::PixelFormat)
-Q_DECLARE_METATYPE(Module1::RegionTurn)
+Q_DECLARE_METATYPE(Screen::PixelFormat)
+Q_DECLARE_METATYPE(Screen::RegionTurn)
 
 // What is odd about a check of the way regions are turned.
 enum Quirk { RegionYInverted = 1, WholeYInverted = 2, OneColour = 4, RegionWider = 8, WholeTurnedSince = 16 };
@@ -35,7 +35,7 @@ static QString q(const std::u16string &s)
 
 // A capture of `box` of an output's buffer, in XRGB8888: each pixel's colour tells its place, unless the
 // screen is of one colour.
-static Module1::Captured shot(Bytes &bytes, const Module1::Box &box, bool yInverted, bool oneColour)
+static Screen::Captured shot(Bytes &bytes, const Screen::Box &box, bool yInverted, bool oneColour)
 {
     for (int row = 0; row < box.height; ++row) {
         const int y = box.y + (yInverted ? box.height - 1 - row : row);
@@ -43,7 +43,7 @@ static Module1::Captured shot(Bytes &bytes, const Module1::Box &box, bool yInver
             bytes << (oneColour ? Bytes { 9, 9, 9, 0 } : Bytes { 42, std::uint8_t(y), std::uint8_t(x), 0 });
     }
     return { {}, {}, bytes.data(), std::size_t(bytes.size()), box.width, box.height, box.width * 4,
-        Module1::ShmPixelFormat(1), yInverted };
+        Screen::ShmPixelFormat(1), yInverted };
 }
 
 class TestRules : public QObject {
@@ -128,50 +128,52 @@ private Q_SLOTS:
     // 10-bit channels (red 1023, green 512, blue 128) are reduced to 8 as on 30-bit X screens.
     void pixelFormats_data()
     {
-        using Module1::PixelFormat;
-        using Module1::ShmPixelFormat;
-        QTest::addColumn<PixelFormat>("format");
+        using Screen::PixelFormat;
+        using Screen::ShmPixelFormat;
+        QTest::addColumn<Screen::PixelFormat>("format");
         QTest::addColumn<Bytes>("bytes");
         QTest::addColumn<int>("color");
-        const PixelFormat rgb565 { 0xF800, 0x07E0, 0x001F, 16, false },
+        const Screen::PixelFormat rgb565 { 0xF800, 0x07E0, 0x001F, 16, false },
             msb565 { 0xF800, 0x07E0, 0x001F, 16, true };
         const int orange = ScreenColor(0xFF, 0x80, 0x20), deep = ScreenColor(255, 128, 32);
-        QTest::newRow("X 24-bit") << PixelFormat {} << Bytes { 0x20, 0x80, 0xFF, 0xAB } << orange;
-        QTest::newRow("X 24-bit, MSB first")
-            << PixelFormat { 0xFF0000, 0xFF00, 0xFF, 32, true } << Bytes { 0, 0xFF, 0x80, 0x20 } << orange;
-        QTest::newRow("X 24-bit BGR")
-            << PixelFormat { 0xFF, 0xFF00, 0xFF0000, 32, false } << Bytes { 0xFF, 0x80, 0x20, 0 } << orange;
-        QTest::newRow("X packed 24 bits")
-            << PixelFormat { 0xFF0000, 0xFF00, 0xFF, 24, false } << Bytes { 0x20, 0x80, 0xFF } << orange;
+        QTest::newRow("X 24-bit") << Screen::PixelFormat {} << Bytes { 0x20, 0x80, 0xFF, 0xAB } << orange;
+        QTest::newRow("X 24-bit, MSB first") << Screen::PixelFormat { 0xFF0000, 0xFF00, 0xFF, 32, true }
+                                             << Bytes { 0, 0xFF, 0x80, 0x20 } << orange;
+        QTest::newRow("X 24-bit BGR") << Screen::PixelFormat { 0xFF, 0xFF00, 0xFF0000, 32, false }
+                                      << Bytes { 0xFF, 0x80, 0x20, 0 } << orange;
+        QTest::newRow("X packed 24 bits") << Screen::PixelFormat { 0xFF0000, 0xFF00, 0xFF, 24, false }
+                                          << Bytes { 0x20, 0x80, 0xFF } << orange;
         QTest::newRow("X 16-bit white") << rgb565 << Bytes { 0xFF, 0xFF } << 0xFFFFFF;
         QTest::newRow("X 16-bit halves") << rgb565 << Bytes { 0x00, 0x84 } << ScreenColor(132, 130, 0);
         QTest::newRow("X 16-bit, MSB first") << msb565 << Bytes { 0x00, 0x1F } << 0xFF0000;
-        QTest::newRow("X visual without blue")
-            << PixelFormat { 0xFF0000, 0xFF00, 0, 32, false } << Bytes { 0xFF, 0x80, 0xFF, 0 } << 0x80FF;
-        QTest::newRow("too short for a pixel") << PixelFormat {} << Bytes { 0x20, 0x80, 0xFF } << -1;
-        QTest::newRow("Wayland ARGB8888") << ShmPixelFormat(0) << Bytes { 0x20, 0x80, 0xFF, 0x00 } << orange;
-        QTest::newRow("Wayland XRGB8888") << ShmPixelFormat(1) << Bytes { 0x20, 0x80, 0xFF, 0xFF } << orange;
+        QTest::newRow("X visual without blue") << Screen::PixelFormat { 0xFF0000, 0xFF00, 0, 32, false }
+                                               << Bytes { 0xFF, 0x80, 0xFF, 0 } << 0x80FF;
+        QTest::newRow("too short for a pixel") << Screen::PixelFormat {} << Bytes { 0x20, 0x80, 0xFF } << -1;
+        QTest::newRow("Wayland ARGB8888")
+            << Screen::ShmPixelFormat(0) << Bytes { 0x20, 0x80, 0xFF, 0x00 } << orange;
+        QTest::newRow("Wayland XRGB8888")
+            << Screen::ShmPixelFormat(1) << Bytes { 0x20, 0x80, 0xFF, 0xFF } << orange;
         QTest::newRow("Wayland ABGR8888")
-            << ShmPixelFormat(0x34324241) << Bytes { 0xFF, 0x80, 0x20, 0x7F } << orange;
+            << Screen::ShmPixelFormat(0x34324241) << Bytes { 0xFF, 0x80, 0x20, 0x7F } << orange;
         QTest::newRow("Wayland XBGR8888")
-            << ShmPixelFormat(0x34324258) << Bytes { 0xFF, 0x80, 0x20, 0 } << orange;
+            << Screen::ShmPixelFormat(0x34324258) << Bytes { 0xFF, 0x80, 0x20, 0 } << orange;
         QTest::newRow("Wayland XRGB2101010")
-            << ShmPixelFormat(0x30335258) << Bytes { 0x80, 0x00, 0xF8, 0x3F } << deep;
+            << Screen::ShmPixelFormat(0x30335258) << Bytes { 0x80, 0x00, 0xF8, 0x3F } << deep;
         QTest::newRow("Wayland ARGB2101010")
-            << ShmPixelFormat(0x30335241) << Bytes { 0x80, 0x00, 0xF8, 0xFF } << deep;
+            << Screen::ShmPixelFormat(0x30335241) << Bytes { 0x80, 0x00, 0xF8, 0xFF } << deep;
         QTest::newRow("Wayland XBGR2101010")
-            << ShmPixelFormat(0x30334258) << Bytes { 0xFF, 0x03, 0x08, 0x08 } << deep;
+            << Screen::ShmPixelFormat(0x30334258) << Bytes { 0xFF, 0x03, 0x08, 0x08 } << deep;
         QTest::newRow("Wayland ABGR2101010")
-            << ShmPixelFormat(0x30334241) << Bytes { 0xFF, 0x03, 0x08, 0xC8 } << deep;
+            << Screen::ShmPixelFormat(0x30334241) << Bytes { 0xFF, 0x03, 0x08, 0xC8 } << deep;
         QTest::newRow("Wayland RGB565, not taken")
-            << ShmPixelFormat(0x36314752) << Bytes { 0, 0, 0, 0 } << -1;
+            << Screen::ShmPixelFormat(0x36314752) << Bytes { 0, 0, 0, 0 } << -1;
     }
     void pixelFormats()
     {
-        QFETCH(Module1::PixelFormat, format);
+        QFETCH(Screen::PixelFormat, format);
         QFETCH(Bytes, bytes);
         QFETCH(int, color);
-        QCOMPARE(Module1::ToScreenColor(bytes.data(), std::size_t(bytes.size()), format), color);
+        QCOMPARE(Screen::ToScreenColor(bytes.data(), std::size_t(bytes.size()), format), color);
     }
 
     // The physical pixel whose area holds the pointer at (61.5, 62.5) of a 1280 x 1024 output, for every
@@ -228,22 +230,22 @@ private Q_SLOTS:
         QFETCH(int, transform);
         QFETCH(QSize, logical);
         QFETCH(QPoint, pixel);
-        const Module1::OutputShape output { 1280, 1024, logical.width(), logical.height(), transform };
-        for (const auto turn : { Module1::RegionTurn::Back, Module1::RegionTurn::Forward }) {
-            const Module1::PixelCapture capture
-                = Module1::CapturePixelUnder(output, wl_fixed(61.5), wl_fixed(62.5), turn);
-            const Module1::Box &region = capture.region;
+        const Screen::OutputShape output { 1280, 1024, logical.width(), logical.height(), transform };
+        for (const auto turn : { Screen::RegionTurn::Back, Screen::RegionTurn::Forward }) {
+            const Screen::PixelCapture capture
+                = Screen::CapturePixelUnder(output, wl_fixed(61.5), wl_fixed(62.5), turn);
+            const Screen::Box &region = capture.region;
             QVERIFY(region.x >= 0 && region.y >= 0 && region.width > 0 && region.height > 0);
             QVERIFY(
                 region.x + region.width <= logical.width() && region.y + region.height <= logical.height());
-            const Module1::Box copied = Module1::CapturedBox(output, region, turn);
+            const Screen::Box copied = Screen::CapturedBox(output, region, turn);
             QCOMPARE(QSize(copied.width, copied.height), QSize(capture.bufferWidth, capture.bufferHeight));
             QCOMPARE(QPoint(copied.x + capture.column, copied.y + capture.row), pixel);
         }
         // Not knowing which way regions are turned, where it matters: the whole output.
-        const Module1::PixelCapture whole
-            = Module1::CapturePixelUnder(output, wl_fixed(61.5), wl_fixed(62.5), {});
-        QCOMPARE(whole.region, Module1::Box {});
+        const Screen::PixelCapture whole
+            = Screen::CapturePixelUnder(output, wl_fixed(61.5), wl_fixed(62.5), {});
+        QCOMPARE(whole.region, Screen::Box {});
         QCOMPARE(QSize(whole.bufferWidth, whole.bufferHeight), QSize(1280, 1024));
         QCOMPARE(QPoint(whole.column, whole.row), pixel);
     }
@@ -277,14 +279,14 @@ private Q_SLOTS:
         QFETCH(QPointF, pointer);
         QFETCH(bool, whole);
         QFETCH(QPoint, pixel);
-        const Module1::OutputShape output { mode.width(), mode.height(), logical.width(), logical.height(),
+        const Screen::OutputShape output { mode.width(), mode.height(), logical.width(), logical.height(),
             0 };
-        const Module1::PixelCapture capture = Module1::CapturePixelUnder(
-            output, wl_fixed(pointer.x()), wl_fixed(pointer.y()), Module1::RegionTurn::Back);
+        const Screen::PixelCapture capture = Screen::CapturePixelUnder(
+            output, wl_fixed(pointer.x()), wl_fixed(pointer.y()), Screen::RegionTurn::Back);
         QCOMPARE(capture.region.width == 0, whole);
-        const Module1::Box copied = whole
-            ? Module1::Box { 0, 0, mode.width(), mode.height() }
-            : Module1::CapturedBox(output, capture.region, Module1::RegionTurn::Back);
+        const Screen::Box copied = whole
+            ? Screen::Box { 0, 0, mode.width(), mode.height() }
+            : Screen::CapturedBox(output, capture.region, Screen::RegionTurn::Back);
         QCOMPARE(QSize(copied.width, copied.height), QSize(capture.bufferWidth, capture.bufferHeight));
         QCOMPARE(QPoint(copied.x + capture.column, copied.y + capture.row), pixel);
     }
@@ -313,7 +315,7 @@ private Q_SLOTS:
         QFETCH(QSize, logical);
         QFETCH(int, transform);
         QFETCH(float, scale);
-        QCOMPARE(Module1::OutputScale(
+        QCOMPARE(Screen::OutputScale(
                      { mode.width(), mode.height(), logical.width(), logical.height(), transform }),
             scale);
     }
@@ -324,10 +326,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("transform");
         QTest::addColumn<QSize>("logical");
-        QTest::addColumn<Module1::RegionTurn>("compositor"); // the way it turns regions
+        QTest::addColumn<Screen::RegionTurn>("compositor"); // the way it turns regions
         QTest::addColumn<int>("quirks");
         QTest::addColumn<int>("seen"); // -1 for not known
-        const auto back = Module1::RegionTurn::Back, forward = Module1::RegionTurn::Forward;
+        const auto back = Screen::RegionTurn::Back, forward = Screen::RegionTurn::Forward;
         QTest::newRow("turned back, 90") << 1 << QSize(120, 200) << back << 0 << int(back);
         QTest::newRow("turned forward, 90") << 1 << QSize(120, 200) << forward << 0 << int(forward);
         QTest::newRow("turned forward, 270 at 1.25") << 3 << QSize(96, 160) << forward << 0 << int(forward);
@@ -345,22 +347,22 @@ private Q_SLOTS:
     {
         QFETCH(int, transform);
         QFETCH(QSize, logical);
-        QFETCH(Module1::RegionTurn, compositor);
+        QFETCH(Screen::RegionTurn, compositor);
         QFETCH(int, quirks);
         QFETCH(int, seen);
-        const Module1::OutputShape output { 200, 120, logical.width(), logical.height(), transform };
-        const Module1::Box region = Module1::TurnCheckRegion(output);
-        Module1::Box copied = Module1::CapturedBox(output, region, compositor);
+        const Screen::OutputShape output { 200, 120, logical.width(), logical.height(), transform };
+        const Screen::Box region = Screen::TurnCheckRegion(output);
+        Screen::Box copied = Screen::CapturedBox(output, region, compositor);
         copied.width += (quirks & RegionWider) != 0 ? 1 : 0;
         Bytes checkBytes, wholeBytes;
-        Module1::Captured check = shot(checkBytes, copied, quirks & RegionYInverted, quirks & OneColour);
-        Module1::Captured whole
+        Screen::Captured check = shot(checkBytes, copied, quirks & RegionYInverted, quirks & OneColour);
+        Screen::Captured whole
             = shot(wholeBytes, { 0, 0, 200, 120 }, quirks & WholeYInverted, quirks & OneColour);
         check.shape = whole.shape = output;
         check.region = region;
         if ((quirks & WholeTurnedSince) != 0)
             whole.shape.transform ^= 2; // by 180 degrees: the same size, another picture
-        const std::optional<Module1::RegionTurn> turn = Module1::TurnSeen(check, whole);
+        const std::optional<Screen::RegionTurn> turn = Screen::TurnSeen(check, whole);
         QCOMPARE(turn ? int(*turn) : -1, seen);
     }
 
@@ -382,9 +384,9 @@ private Q_SLOTS:
     {
         QFETCH(double, unit);
         QFETCH(int, level);
-        QCOMPARE(Module1::ScreenColorFromUnit(unit, 0.5, 0), ScreenColor(level, 128, 0));
-        QCOMPARE(Module1::ScreenColorFromUnit(0, unit, 1), ScreenColor(0, level, 255));
-        QCOMPARE(Module1::ScreenColorFromUnit(1, 0, unit), ScreenColor(255, 0, level));
+        QCOMPARE(Screen::ScreenColorFromUnit(unit, 0.5, 0), ScreenColor(level, 128, 0));
+        QCOMPARE(Screen::ScreenColorFromUnit(0, unit, 1), ScreenColor(0, level, 255));
+        QCOMPARE(Screen::ScreenColorFromUnit(1, 0, unit), ScreenColor(255, 0, level));
     }
 
     // Fifteen twips a pixel, the nearest pixel, halves away from zero on both sides of the origin.
@@ -404,7 +406,7 @@ private Q_SLOTS:
     {
         QFETCH(int, twips);
         QFETCH(int, pixels);
-        QCOMPARE(Forms::Pixels(twips), pixels);
+        QCOMPARE(Twips::Pixels(twips), pixels);
     }
 
     // Halves go to even whatever rounding mode the caller left, and the caller's mode is kept; a centre
@@ -429,7 +431,7 @@ private Q_SLOTS:
         QFETCH(float, boxExtent);
         QFETCH(int, position);
         std::fesetround(FE_UPWARD);
-        const int centred = FrmInfoPlacement::Centre(mainExtent, mainOrigin, boxExtent);
+        const int centred = Twips::CentredOrigin(mainExtent, mainOrigin, boxExtent);
         const int mode = std::fegetround();
         std::fesetround(FE_TONEAREST);
         QCOMPARE(centred, position);

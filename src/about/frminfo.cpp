@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "frminfo.h"
 
+#include "centring.h"
 #include "commandbutton.h"
 #include "fitfont.h"
 #include "frminfolayout.h"
@@ -9,7 +10,6 @@
 #include "messagebox.h"
 #include "module1.h"
 #include "placed.h"
-#include "placement.h"
 #include "programicon.h"
 #include "typeface.h"
 #include "version.h"
@@ -42,7 +42,7 @@ FrmInfo::FrmInfo(Module1::Platform &platform, QWidget *parent)
     setObjectName(u"FrmInfo"_s);
     setWindowTitle(Forms::AppTitle());
     setWindowIcon(Forms::ProgramIcon());
-    setFixedSize(Forms::Pixels(Layout::ClientWidth), Forms::Pixels(Layout::ClientHeight));
+    setFixedSize(Twips::Pixels(Layout::ClientWidth), Twips::Pixels(Layout::ClientHeight));
 
     const QFont title = Forms::Typeface(Layout::TitleSize);
     const QFont text = Forms::Typeface(Layout::TextSize);
@@ -89,14 +89,14 @@ void FrmInfo::showCentredOn(const QWidget *main)
     const QRect outer = main->frameGeometry(), inner = main->geometry();
     const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
         outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    const auto twips = [](int pixels) { return float(pixels * Forms::TwipsPerPixel); };
+    const auto twips = [](int pixels) { return float(pixels * Twips::PerPixel); };
     // The box is not shown yet, so the window manager has not framed it: reckon with the main window's frame.
     const QSize boxOuter = size().grownBy(frame);
     const std::int16_t top
-        = FrmInfoPlacement::Centre(twips(outer.height()), twips(outer.top()), twips(boxOuter.height()));
+        = Twips::CentredOrigin(twips(outer.height()), twips(outer.top()), twips(boxOuter.height()));
     const std::int16_t left
-        = FrmInfoPlacement::Centre(twips(outer.width()), twips(outer.left()), twips(boxOuter.width()));
-    move(Forms::Pixels(left), Forms::Pixels(top));
+        = Twips::CentredOrigin(twips(outer.width()), twips(outer.left()), twips(boxOuter.width()));
+    move(Twips::Pixels(left), Twips::Pixels(top));
     exec();
 }
 
@@ -135,7 +135,7 @@ bool FrmInfo::eventFilter(QObject *watched, QEvent *event)
         // Shift, Ctrl and Alt are Qt's three bits from bit 25 on, in the order of the 1, 2 and 4 expected.
         const int shift = int(
             (press->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)).toInt() >> 25);
-        const QPointF at = press->position() * Forms::TwipsPerPixel;
+        const QPointF at = press->position() * Twips::PerPixel;
         LblUrl_MouseDown(button, shift, float(at.x()), float(at.y()));
         return true;
     }

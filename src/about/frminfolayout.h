@@ -8,7 +8,7 @@
 // Where everything of the About box sits, in twips, relative to its client area.
 namespace FrmInfoLayout {
 
-using Forms::Place;
+using Twips::Place;
 
 inline constexpr int ClientWidth = 4995;
 inline constexpr int ClientHeight = 1980;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace Module1 {
+namespace Screen {
 
 namespace {
 
@@ -196,4 +196,4 @@ std::optional<RegionTurn> TurnSeen(const Captured &check, const Captured &whole)
     return back ? RegionTurn::Back : RegionTurn::Forward;
 }
 
-} // namespace Module1
+} // namespace Screen

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace Module1 {
+namespace Screen {
 
 // An output as a Wayland compositor describes it: its mode, in physical pixels as its buffer lies
 // (wl_output.mode); its size in the compositor's layout (xdg_output.logical_size), which is the mode turned
@@ -82,4 +82,4 @@ Box TurnCheckRegion(const OutputShape &output);
 // shape between the two.
 std::optional<RegionTurn> TurnSeen(const Captured &check, const Captured &whole);
 
-} // namespace Module1
+} // namespace Screen

@@ -7,7 +7,7 @@
 #include <bit>
 #include <cmath>
 
-namespace Module1 {
+namespace Screen {
 
 namespace {
 
@@ -69,4 +69,4 @@ std::int32_t ScreenColorFromUnit(double red, double green, double blue)
     return colorcode::ScreenColor(level(red), level(green), level(blue));
 }
 
-} // namespace Module1
+} // namespace Screen

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace Module1 {
+namespace Screen {
 
 // How one pixel of a Z-format screen image is laid out: the visual's channel masks, the bits it takes
 // and the server's byte order. Kept apart from xcb so that every screen depth can be checked anywhere.
@@ -28,4 +28,4 @@ PixelFormat ShmPixelFormat(std::uint32_t format);
 // nearest of 0..255; out of range is clamped, and what is not a number counts as 0.
 std::int32_t ScreenColorFromUnit(double red, double green, double blue);
 
-} // namespace Module1
+} // namespace Screen

@@ -3,9 +3,9 @@
 
 // Every place and size of the window layouts is kept in twips, as designed, and converted to pixels by
 // Pixels() alone (the forms library's twips.h applies it to a whole place).
-namespace Forms {
+namespace Twips {
 
-inline constexpr int TwipsPerPixel = 15; // 1440 twips an inch at 96 logical dots an inch
+inline constexpr int PerPixel = 15; // 1440 twips an inch at 96 logical dots an inch
 
 struct Place {
     int left, top, width, height;
@@ -13,7 +13,7 @@ struct Place {
 
 constexpr int Pixels(int twips)
 {
-    return (twips + (twips >= 0 ? TwipsPerPixel / 2 : -TwipsPerPixel / 2)) / TwipsPerPixel;
+    return (twips + (twips >= 0 ? PerPixel / 2 : -PerPixel / 2)) / PerPixel;
 }
 
-} // namespace Forms
+} // namespace Twips

@@ -54,7 +54,7 @@ void Label::paintEvent(QPaintEvent *event)
 
 namespace Forms {
 
-Label *AddLabel(QWidget *parent, const QString &name, const Place &place, const QFont &font,
+Label *AddLabel(QWidget *parent, const QString &name, const Twips::Place &place, const QFont &font,
     const QString &caption, const QColor &textColor)
 {
     auto *label = Placed(new Label(caption, parent), name, place, font);

@@ -28,6 +28,6 @@ private:
 namespace Forms {
 // A label as the layouts have them: named, placed in twips, in the given font, aligned to its top left,
 // with its caption, and in its own text colour when one is given.
-Label *AddLabel(QWidget *parent, const QString &name, const Place &place, const QFont &font,
+Label *AddLabel(QWidget *parent, const QString &name, const Twips::Place &place, const QFont &font,
     const QString &caption = {}, const QColor &textColor = {});
 } // namespace Forms

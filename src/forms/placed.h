@@ -10,7 +10,7 @@ namespace Forms {
 
 // A control as the layouts have it: named as there (tests and scripts find it by that name) and placed in
 // twips, relative to its parent. Returned as given, to be kept or set up further.
-template <typename Control> Control *Placed(Control *control, const QString &name, const Place &place)
+template <typename Control> Control *Placed(Control *control, const QString &name, const Twips::Place &place)
 {
     control->setObjectName(name);
     control->setGeometry(ToPixels(place));
@@ -19,7 +19,7 @@ template <typename Control> Control *Placed(Control *control, const QString &nam
 
 // The same, in the given font.
 template <typename Control>
-Control *Placed(Control *control, const QString &name, const Place &place, const QFont &font)
+Control *Placed(Control *control, const QString &name, const Twips::Place &place, const QFont &font)
 {
     Placed(control, name, place)->setFont(font);
     return control;

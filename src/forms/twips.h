@@ -8,9 +8,9 @@
 namespace Forms {
 
 // A place as the rectangle a widget is given, in logical pixels.
-constexpr QRect ToPixels(const Place &p)
+constexpr QRect ToPixels(const Twips::Place &p)
 {
-    return { Pixels(p.left), Pixels(p.top), Pixels(p.width), Pixels(p.height) };
+    return { Twips::Pixels(p.left), Twips::Pixels(p.top), Twips::Pixels(p.width), Twips::Pixels(p.height) };
 }
 
 } // namespace Forms

@@ -100,7 +100,7 @@ FrmMain::~FrmMain() = default;
 void FrmMain::buildControls()
 {
     auto *client = new QWidget(this);
-    client->setFixedSize(Forms::Pixels(Layout::ClientWidth), Forms::Pixels(Layout::ClientHeight));
+    client->setFixedSize(Twips::Pixels(Layout::ClientWidth), Twips::Pixels(Layout::ClientHeight));
     setCentralWidget(client);
 
     const QFont font = Forms::Typeface(Layout::FontSize);

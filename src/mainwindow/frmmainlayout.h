@@ -9,7 +9,7 @@
 // frame; every other one relative to the client area (below the menu bar).
 namespace FrmMainLayout {
 
-using Forms::Place;
+using Twips::Place;
 
 inline constexpr int ClientWidth = 8520;
 inline constexpr int ClientHeight = 5025;

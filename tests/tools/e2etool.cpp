@@ -96,7 +96,7 @@ template <typename... Args> void say(const char *format, Args... args)
 using Wl::ignore;
 
 // The middle of a control, or a point `offset` pixels in from its left edge for a box or a round mark.
-void point(const char *name, Forms::Place place, Forms::Place parent = {}, int offset = -1)
+void point(const char *name, Twips::Place place, Twips::Place parent = {}, int offset = -1)
 {
     const QRect r
         = Forms::ToPixels({ parent.left + place.left, parent.top + place.top, place.width, place.height });
@@ -979,8 +979,8 @@ int main(int argc, char *argv[])
     if (command == "points") {
         namespace M = FrmMainLayout;
         namespace I = FrmInfoLayout;
-        say("CLIENT=(%d %d)\nABOUT=(%d %d)\n", Forms::Pixels(M::ClientWidth), Forms::Pixels(M::ClientHeight),
-            Forms::Pixels(I::ClientWidth), Forms::Pixels(I::ClientHeight));
+        say("CLIENT=(%d %d)\nABOUT=(%d %d)\n", Twips::Pixels(M::ClientWidth), Twips::Pixels(M::ClientHeight),
+            Twips::Pixels(I::ClientWidth), Twips::Pixels(I::ClientHeight));
         point("COPY", M::CmdCopy);
         point("RED_LEFT", M::HScroll[0], {}, 8);
         point("SWATCH", M::LblGetcolor);

@@ -21,18 +21,19 @@ namespace {
 struct PixelReader::Capture {
     PixelReader *reader = nullptr;
     WlrDisplay::Output *output = nullptr;
-    PixelCapture plan; // for a check, only its region counts
-    OutputShape shape; // the output's, when the plan was made
+    Screen::PixelCapture plan; // for a check, only its region counts
+    Screen::OutputShape shape; // the output's, when the plan was made
     bool check = false;
     bool yInverted = false;
     std::unique_ptr<Wl::ShmBuffer> buffer;
     Wl::Owned<zwlr_screencopy_frame_v1, zwlr_screencopy_frame_v1_destroy> frame;
 
     // What it came back with, as the rules read it.
-    Captured captured() const
+    Screen::Captured captured() const
     {
         return { shape, plan.region, static_cast<const std::uint8_t *>(buffer->pixels.data()), buffer->size,
-            buffer->width, buffer->height, buffer->stride, ShmPixelFormat(buffer->format), yInverted };
+            buffer->width, buffer->height, buffer->stride, Screen::ShmPixelFormat(buffer->format),
+            yInverted };
     }
 };
 
@@ -82,9 +83,9 @@ struct PixelReader::Listen {
             r->done(std::move(r->m_checking));
             return;
         }
-        r->m_sample = ColourAt(capture->captured(), capture->plan.column, capture->plan.row);
+        r->m_sample = Screen::ColourAt(capture->captured(), capture->plan.column, capture->plan.row);
         std::unique_ptr<Capture> finished = std::move(r->m_sampling);
-        if (finished->plan.region.width == 0 && !r->m_turn && TurnMatters(finished->output->shape)) {
+        if (finished->plan.region.width == 0 && !r->m_turn && Screen::TurnMatters(finished->output->shape)) {
             // Kept for the check that tells which way regions are turned.
             finished->frame.reset();
             std::swap(finished, r->m_whole);
@@ -121,13 +122,15 @@ PixelReader::~PixelReader() = default;
 void PixelReader::capture()
 {
     WlrDisplay::Output *over = m_overlays.over();
-    if (over == nullptr || OutputScale(over->shape) <= 0)
+    if (over == nullptr || Screen::OutputScale(over->shape) <= 0)
         return;
     // Where the way regions are turned matters and is not known, or where regions fail, the whole output.
-    std::optional<RegionTurn> way = TurnMatters(over->shape) ? m_turn : RegionTurn::Back;
+    std::optional<Screen::RegionTurn> way
+        = Screen::TurnMatters(over->shape) ? m_turn : Screen::RegionTurn::Back;
     if (over->regionsFail)
         way.reset();
-    const PixelCapture plan = CapturePixelUnder(over->shape, m_overlays.x(), m_overlays.y(), way);
+    const Screen::PixelCapture plan
+        = Screen::CapturePixelUnder(over->shape, m_overlays.x(), m_overlays.y(), way);
     if (m_sampling != nullptr && m_sampling->output == over && m_sampling->plan == plan)
         return; // already asked for
     m_pace.asked();
@@ -135,11 +138,11 @@ void PixelReader::capture()
     m_sampling = ask(*over, plan, false);
     // On an output turned sideways, which way the compositor turns regions is seen once: a quarter of the
     // output, compared with the whole output captured just before.
-    if (!m_turn && TurnMatters(over->shape) && !over->regionsFail && m_whole != nullptr
+    if (!m_turn && Screen::TurnMatters(over->shape) && !over->regionsFail && m_whole != nullptr
         && m_whole->output == over && m_checking == nullptr
         && (!m_sinceCheck.isValid() || m_sinceCheck.elapsed() >= CheckInterval)) {
         m_sinceCheck.start();
-        m_checking = ask(*over, { TurnCheckRegion(over->shape), 0, 0, 0, 0 }, true);
+        m_checking = ask(*over, { Screen::TurnCheckRegion(over->shape), 0, 0, 0, 0 }, true);
     }
     m_display.flush(); // from a timer, nothing else would send it
 }
@@ -153,7 +156,7 @@ void PixelReader::forget(const WlrDisplay::Output &output)
 }
 
 std::unique_ptr<PixelReader::Capture> PixelReader::ask(
-    WlrDisplay::Output &output, const PixelCapture &plan, bool check)
+    WlrDisplay::Output &output, const Screen::PixelCapture &plan, bool check)
 {
     auto capture = std::make_unique<Capture>();
     capture->reader = this;
@@ -161,7 +164,7 @@ std::unique_ptr<PixelReader::Capture> PixelReader::ask(
     capture->plan = plan;
     capture->shape = output.shape;
     capture->check = check;
-    const Box &r = plan.region;
+    const Screen::Box &r = plan.region;
     zwlr_screencopy_manager_v1 *screencopy = m_display.screencopy();
     capture->frame.reset(r.width == 0
             ? zwlr_screencopy_manager_v1_capture_output(screencopy, 0, output.output.get())
@@ -192,7 +195,8 @@ void PixelReader::compare()
     const Capture &check = *m_checking;
     if (m_whole == nullptr || m_whole->output != check.output || m_whole->buffer == nullptr)
         return;
-    if (const std::optional<RegionTurn> seen = TurnSeen(check.captured(), m_whole->captured())) {
+    if (const std::optional<Screen::RegionTurn> seen
+        = Screen::TurnSeen(check.captured(), m_whole->captured())) {
         m_turn = seen;
         done(std::move(m_whole));
     }

@@ -42,7 +42,7 @@ private:
     struct Capture;
     struct Listen;
 
-    std::unique_ptr<Capture> ask(WlrDisplay::Output &output, const PixelCapture &plan, bool check);
+    std::unique_ptr<Capture> ask(WlrDisplay::Output &output, const Screen::PixelCapture &plan, bool check);
     void done(std::unique_ptr<Capture> finished);
     void compare();
 
@@ -53,7 +53,7 @@ private:
     std::unique_ptr<Capture> m_sampling;
     std::int32_t m_sample = NoColor;
     std::vector<std::unique_ptr<Wl::ShmBuffer>> m_spare; // buffers of captures that are done
-    std::optional<RegionTurn> m_turn;
+    std::optional<Screen::RegionTurn> m_turn;
     std::unique_ptr<Capture> m_checking;
     std::unique_ptr<Capture> m_whole; // the latest whole capture, while the way is not known
     QElapsedTimer m_sinceCheck;

@@ -95,7 +95,7 @@ void PortalPick::Response(uint response, const QVariantMap &results)
     if (rgb[0] < 0 || rgb[1] < 0 || rgb[2] < 0)
         failed();
     else
-        m_picked = ScreenColorFromUnit(rgb[0], rgb[1], rgb[2]);
+        m_picked = Screen::ScreenColorFromUnit(rgb[0], rgb[1], rgb[2]);
 }
 
 std::int32_t PortalPick::take()

@@ -36,7 +36,7 @@ public:
         std::unique_ptr<wl_output, End> output;
         std::unique_ptr<zxdg_output_v1, End> xdgOutput;
         int x = 0, y = 0; // in the compositor's layout
-        OutputShape shape;
+        Screen::OutputShape shape;
         bool regionsFail = false; // its regions come back in sizes we do not expect: read it whole
     };
 

@@ -17,9 +17,9 @@ namespace {
     }
 
     // The root visual's channel masks, its bits a pixel and the server's byte order.
-    PixelFormat screenFormat(xcb_connection_t *c, xcb_window_t root)
+    Screen::PixelFormat screenFormat(xcb_connection_t *c, xcb_window_t root)
     {
-        PixelFormat format;
+        Screen::PixelFormat format;
         const xcb_setup_t *setup = xcb_get_setup(c);
         format.mostSignificantByteFirst = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
         auto roots = xcb_setup_roots_iterator(setup);
@@ -70,7 +70,7 @@ std::int32_t X11Source::pixel(Handle window, std::int32_t x, std::int32_t y)
     std::free(error);
     if (reply == nullptr)
         return NoColor;
-    return ToScreenColor(xcb_get_image_data(reply.get()),
+    return Screen::ToScreenColor(xcb_get_image_data(reply.get()),
         static_cast<std::size_t>(xcb_get_image_data_length(reply.get())), m_format);
 }
 

@@ -20,7 +20,7 @@ public:
 
 private:
     X11Session &m_session;
-    PixelFormat m_format;
+    Screen::PixelFormat m_format;
 };
 
 } // namespace Module1

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "placement.h"
+#include "centring.h"
 
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <limits>
 
-namespace FrmInfoPlacement {
+namespace Twips {
 
-std::int16_t Centre(float mainExtent, float mainOrigin, float boxExtent)
+std::int16_t CentredOrigin(float mainExtent, float mainOrigin, float boxExtent)
 {
     const float centred = mainExtent / 2 + mainOrigin - boxExtent / 2;
     // nearbyint rounds in the current mode, which is to nearest with halves to even unless changed.
@@ -23,4 +23,4 @@ std::int16_t Centre(float mainExtent, float mainOrigin, float boxExtent)
     return static_cast<std::int16_t>(std::clamp(rounded, Low, High));
 }
 
-} // namespace FrmInfoPlacement
+} // namespace Twips
