@@ -41,8 +41,8 @@
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
 #include "wayland/shmbuffer.h"
-#include "wayland/wlglobals.h"
 #include "wayland/wlowners.h"
+#include "wlbound.h"
 #include "x11/atom.h"
 
 #include <QCoreApplication>
@@ -276,11 +276,11 @@ int manager(xcb_connection_t *c)
 
 // The globals this tool uses, bound as the compositor announces them. The connection is never closed: what
 // is made on it stays reachable, as the leak checker sees, until the program ends.
-Wl::Globals &wayland()
+Wl::Bound &wayland()
 {
     // The compositor from version 3 on, for buffers of a scale of their own; KWin's fake input from 4 on,
     // for keys.
-    static auto *const globals = new Wl::Globals({ { &wl_compositor_interface, 3 }, { &wl_shm_interface },
+    static auto *const globals = new Wl::Bound({ { &wl_compositor_interface, 3 }, { &wl_shm_interface },
         { &wl_seat_interface }, { &zwlr_layer_shell_v1_interface },
         { &zwlr_virtual_pointer_manager_v1_interface }, { &xdg_wm_base_interface },
         { &wl_data_device_manager_interface }, { &org_kde_kwin_fake_input_interface, 4 },
@@ -288,7 +288,7 @@ Wl::Globals &wayland()
     return *globals;
 }
 
-int serve(const Wl::Globals &w)
+int serve(const Wl::Bound &w)
 {
     while (wl_display_dispatch(w.display()) >= 0) { }
     return 1;
@@ -296,7 +296,7 @@ int serve(const Wl::Globals &w)
 
 // On the top layer, below Zumeko's overlays, at an exact place of the output the compositor gives it.
 void placeOnLayer(
-    Wl::Globals &w, zwlr_layer_shell_v1 *layers, wl_surface *surface, int width, int height, int x, int y)
+    Wl::Bound &w, zwlr_layer_shell_v1 *layers, wl_surface *surface, int width, int height, int x, int y)
 {
     zwlr_layer_surface_v1 *layer = zwlr_layer_shell_v1_get_layer_surface(
         layers, surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, "e2etool");
@@ -322,7 +322,7 @@ struct Toplevel {
     int width = 0, height = 0;
     bool configured = false;
 };
-bool showToplevel(Wl::Globals &w, Toplevel &t, bool maximized)
+bool showToplevel(Wl::Bound &w, Toplevel &t, bool maximized)
 {
     auto *shell = w.get<xdg_wm_base>(xdg_wm_base_interface);
     if (shell == nullptr)
@@ -360,7 +360,7 @@ bool showToplevel(Wl::Globals &w, Toplevel &t, bool maximized)
 // A buffer of one colour; at a scale of 2 each of its pixels is four, each quarter in a colour of its own:
 // RRGGBB at the top left, its red, green or blue inverted at the top right, bottom left and bottom right.
 // Null when it cannot be had.
-std::unique_ptr<Wl::ShmBuffer> fill(Wl::Globals &w, int width, int height, unsigned rgb, int scale)
+std::unique_ptr<Wl::ShmBuffer> fill(Wl::Bound &w, int width, int height, unsigned rgb, int scale)
 {
     const int stride = 4 * width * scale, size = stride * height * scale;
     auto buffer = std::make_unique<Wl::ShmBuffer>(
@@ -378,7 +378,7 @@ std::unique_ptr<Wl::ShmBuffer> fill(Wl::Globals &w, int width, int height, unsig
 // A window on the layer shell drawn in the output's physical pixels at any scale (its buffer that many times
 // the window's size, shown at the window's size): the physical pixel in column c and row r of it is
 // #CCRRBB, c and r counted from its top left and cut to 8 bits, so that a colour tells the pixel.
-int gridWindow(Wl::Globals &w, int width, int height, int x, int y, double scale, unsigned blue)
+int gridWindow(Wl::Bound &w, int width, int height, int x, int y, double scale, unsigned blue)
 {
     auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
     auto *viewporter = w.get<wp_viewporter>(wp_viewporter_interface);
@@ -410,7 +410,7 @@ int gridWindow(Wl::Globals &w, int width, int height, int x, int y, double scale
 // How many frames of the first output it takes, from a pointer move to X, Y (made just after a frame), until
 // the screen shows RRGGBB at SX, SY: each screencopy capture is answered on the next frame, so capturing
 // that pixel again and again counts the frames. Prints "frames N"; status 1 when 30 frames show no change.
-int latency(Wl::Globals &w, int x, int y, int sx, int sy, unsigned rgb)
+int latency(Wl::Bound &w, int x, int y, int sx, int sy, unsigned rgb)
 {
     auto *copies = w.get<zwlr_screencopy_manager_v1>(zwlr_screencopy_manager_v1_interface);
     auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
@@ -418,7 +418,7 @@ int latency(Wl::Globals &w, int x, int y, int sx, int sy, unsigned rgb)
     if (copies == nullptr || pointers == nullptr || output == nullptr)
         return 2;
     struct Capture {
-        Wl::Globals *w;
+        Wl::Bound *w;
         std::unique_ptr<Wl::ShmBuffer> buffer;
         bool bgr = false, over = false, failed = false;
     } capture { &w, nullptr };
@@ -473,7 +473,7 @@ int latency(Wl::Globals &w, int x, int y, int sx, int sy, unsigned rgb)
 
 // Another application's window: on the layer shell where there is one, else a maximized toplevel, which is
 // under every point outside the other windows and the compositor's own bars.
-int nativeWindow(Wl::Globals &w, int width, int height, int x, int y, unsigned rgb, int scale)
+int nativeWindow(Wl::Bound &w, int width, int height, int x, int y, unsigned rgb, int scale)
 {
     auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
     auto *seat = w.get<wl_seat>(wl_seat_interface);
@@ -514,7 +514,7 @@ int nativeWindow(Wl::Globals &w, int width, int height, int x, int y, unsigned r
 // which it moves to "X Y" for each such line on its input, and says "ready" once the surface is shown.
 constexpr std::uint32_t HalfLeft = 0x102030, HalfRight = 0xC0D0E0;
 
-int benchSurface(Wl::Globals &w, bool flip)
+int benchSurface(Wl::Bound &w, bool flip)
 {
     struct Surface {
         bool flip = false;
@@ -613,7 +613,7 @@ int benchSurface(Wl::Globals &w, bool flip)
 
 // Where the compositor offers no data control (GNOME) only a window with the keyboard focus is offered the
 // clipboard, as a program the user pastes into is.
-int paste(Wl::Globals &w)
+int paste(Wl::Bound &w)
 {
     struct Clipboard {
         wl_data_offer *offer = nullptr;
@@ -877,7 +877,7 @@ private:
 // screenshots, which it writes to a pipe as the raw lines of a QImage.
 class KWinDesktop final : public Desktop {
 public:
-    explicit KWinDesktop(Wl::Globals &wayland)
+    explicit KWinDesktop(Wl::Bound &wayland)
         : m_wayland(wayland)
     {
     }
@@ -946,7 +946,7 @@ private:
         return wl_display_roundtrip(m_wayland.display()) < 0 ? u"the compositor went away"_s : QString();
     }
 
-    Wl::Globals &m_wayland;
+    Wl::Bound &m_wayland;
     org_kde_kwin_fake_input *m_input = nullptr;
 };
 
@@ -954,7 +954,7 @@ int desktop(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     std::unique_ptr<Desktop> desktop;
-    Wl::Globals &connection = wayland();
+    Wl::Bound &connection = wayland();
     if (QDBusConnection::sessionBus().interface()->isServiceRegistered(u"org.kde.KWin"_s))
         desktop = std::make_unique<KWinDesktop>(connection);
     else
@@ -1011,7 +1011,7 @@ int main(int argc, char *argv[])
     }
     if (command == "pointer" || command == "grid" || command == "latency" || command == "flip"
         || command == "halves" || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
-        Wl::Globals &w = wayland();
+        Wl::Bound &w = wayland();
         auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
         if (command == "pointer" && pointers != nullptr) {
             zwlr_virtual_pointer_manager_v1_create_virtual_pointer(
