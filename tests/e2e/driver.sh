@@ -44,7 +44,7 @@ x11-scale2   x11    build  2     -     -    -       -       -        -      1   
 openbox      x11    build  1     -     -    openbox -       -        -      1        1     -    -     1       1      start copy pick grab about
 # No window manager frames its windows here.
 wine         x11    wine   1     -     30   -       -       -        -      -        -     -    -     -       1      copy second-copy pick help about
-sway         sway   build  1     -     -    -       -       -        1      -        -     1    -     1       1      start copy pick grab help about clipboard-kept latency
+sway         sway   build  1     -     -    -       -       -        1      -        -     1    -     1       1      start copy pick grab help about clipboard-kept
 # The second output, at scale 2 and then turned and scaled every way, holds the other window.
 sway-outputs sway   build  1     -     -    -       1       -        -      -        -     1    -     1       1      pick pixels
 portal       sway   build  1     -     -    -       -       portal   -      -        -     1    -     1       1      portal-pick portal-refused
@@ -503,32 +503,6 @@ scenario_grab()
     ! other_said '^(press|release)' || fail "after the About box, a click in screen mode reached the window underneath"
     quit
     pass "grab: the About box is used with the mouse in screen mode, and screen mode has the pointer again after it"
-}
-
-# A move shows on screen within two frames: the capture for the new place is answered on the next frame,
-# and the swatch painted in the one after. Counted at 20 Hz, where frames are long enough to tell apart.
-scenario_latency()
-{
-    other_window "$GREENISH"
-    swaymsg -q output HEADLESS-1 mode --custom 1280x1024@20Hz
-    launch
-    click_client "${OPTION2[@]}"
-    client_point "${SWATCH[@]}"
-    # A busy machine can make any move late; waiting for a capture in flight makes every move late, by a
-    # frame at least. So the best of three counts.
-    local said seen=""
-    for _ in 1 2 3; do
-        point "${ROOT_POINT[@]}"
-        expect_swatch "$ROOT" "screen mode, the pointer over the desktop"
-        said="$("$E2E_TOOL" latency "${OTHER_POINT[@]}" "$CLIENT_X" "$CLIENT_Y" "$GREENISH")" || true
-        seen+="${said#frames } "
-        [[ ! "$said" =~ ^frames\ [12]$ ]] || break
-    done
-    [[ "$said" =~ ^frames\ [12]$ ]] || fail "a pointer move showed on screen after ${seen% } frames, three times (the limit is 2)"
-    press
-    quit
-    swaymsg -q output HEADLESS-1 mode --custom 1280x1024@60Hz
-    pass "latency: a pointer move shows in the swatch ${said#frames } frames later"
 }
 
 # The physical pixel whose area holds the pointer's hot spot, on an output at every scale and turned every
