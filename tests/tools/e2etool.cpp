@@ -26,10 +26,10 @@
 //   e2etool desktop FOLDER          the compositor's own input and screen on GNOME or KWin: what reaches the
 //                                   compositor itself (its colour picker) and what it shows. It says
 //                                   "ready", then reads lines "move X Y", "click BUTTON" (1 to 3),
-//                                   "key CODE" (evdev), "pixel X Y", "differ X Y W H RRGGBB" (how many
-//                                   pixels of the area are not that colour) and "shot FILE", and answers
-//                                   each with a line: "ok", RRGGBB, the number, or "error WHY". The
-//                                   compositor writes its pictures into FOLDER
+//                                   "key CODE" (evdev), "pixel X Y" and "differ X Y W H RRGGBB" (how many
+//                                   pixels of the area are not that colour), and answers each with a line:
+//                                   "ok", RRGGBB, the number, or "error WHY". The compositor writes its
+//                                   pictures into FOLDER
 //   e2etool paste                   a native Wayland window that, once it has the keyboard focus, prints
 //                                   the clipboard's text and ends; status 1 when the clipboard is empty
 #include "frminfolayout.h"
@@ -564,8 +564,7 @@ public:
     virtual QString move(int x, int y) = 0;
     virtual QString button(int code, bool pressed) = 0;
     virtual QString key(int code, bool pressed) = 0;
-    // The area as the compositor shows it, without the cursor (all of it for a width of 0); null when it
-    // cannot be had.
+    // The area as the compositor shows it, without the cursor; null when it cannot be had.
     virtual QImage capture(int x, int y, int width, int height) = 0;
 
     QString run(const QStringList &words)
@@ -583,15 +582,11 @@ public:
             for (bool pressed : { true, false })
                 if (error.isEmpty())
                     error = command == u"key"_s ? key(code, pressed) : button(code, pressed);
-        } else if (command == u"pixel"_s || command == u"differ"_s || command == u"shot"_s) {
-            const bool pixel = command == u"pixel"_s, shot = command == u"shot"_s;
-            const QImage area = shot
-                ? capture(0, 0, 0, 0)
-                : capture(number(1), number(2), pixel ? 1 : number(3), pixel ? 1 : number(4));
+        } else if (command == u"pixel"_s || command == u"differ"_s) {
+            const bool pixel = command == u"pixel"_s;
+            const QImage area = capture(number(1), number(2), pixel ? 1 : number(3), pixel ? 1 : number(4));
             if (area.isNull())
                 return u"error the screen cannot be read"_s;
-            if (shot)
-                return area.save(words.value(1)) ? u"ok"_s : u"error cannot write "_s + words.value(1);
             if (pixel)
                 return u"%1"_s.arg(qulonglong(area.pixel(0, 0) & 0xFFFFFF), 6, 16, QChar(u'0')).toUpper();
             int differing = 0;
@@ -667,10 +662,8 @@ public:
     QImage capture(int x, int y, int width, int height) override
     {
         const QString file = m_folder + u"/area.png"_s;
-        const QDBusMessage reply = width == 0 ? call(u"Screenshot"_s, u"/org/gnome/Shell/Screenshot"_s, u""_s,
-                                       u"Screenshot"_s, { false, false, file })
-                                              : call(u"Screenshot"_s, u"/org/gnome/Shell/Screenshot"_s, u""_s,
-                                                  u"ScreenshotArea"_s, { x, y, width, height, false, file });
+        const QDBusMessage reply = call(u"Screenshot"_s, u"/org/gnome/Shell/Screenshot"_s, u""_s,
+            u"ScreenshotArea"_s, { x, y, width, height, false, file });
         return reply.type() == QDBusMessage::ErrorMessage
             ? QImage()
             : QImage(file).convertToFormat(QImage::Format_RGB32);
@@ -737,16 +730,13 @@ public:
         if (::pipe2(pipe, O_CLOEXEC) != 0)
             return {};
         QDBusMessage call = QDBusMessage::createMethodCall(u"org.kde.KWin"_s, u"/org/kde/KWin/ScreenShot2"_s,
-            u"org.kde.KWin.ScreenShot2"_s, width == 0 ? u"CaptureWorkspace"_s : u"CaptureArea"_s);
+            u"org.kde.KWin.ScreenShot2"_s, u"CaptureArea"_s);
         const QVariantMap options { { u"include-cursor"_s, false }, { u"native-resolution"_s, true } };
         {
             // Our copy of the pipe's end is gone before we read, so that KWin's closing it ends the data.
             const QDBusUnixFileDescriptor sink(pipe[1]);
             ::close(pipe[1]);
-            if (width == 0)
-                call << options << QVariant::fromValue(sink);
-            else
-                call << x << y << uint(width) << uint(height) << options << QVariant::fromValue(sink);
+            call << x << y << uint(width) << uint(height) << options << QVariant::fromValue(sink);
             call = m_bus.call(call, QDBus::Block, 10000);
         }
         QByteArray data;
