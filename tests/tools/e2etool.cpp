@@ -2,10 +2,6 @@
 // What the end-to-end driver needs that xdotool, swaymsg and grim cannot do:
 //   e2etool points                  the layouts' click points in pixels at scale 1, as shell assignments
 //   e2etool close WINDOW-ID         asks an X window to close as a window manager's close button does
-//   e2etool copy-behind-click WINDOW-ID X Y
-//                                   a left click at X, Y of an X window that leaves Qt's time where it was,
-//                                   and right behind it a copy of "other" by this tool; it says "ready",
-//                                   serves the text, and says "lost" and ends when another program copies
 //   e2etool window WxH+X+Y RRGGBB [SCALE]
 //                                   another application's window of one colour at that place: an X window,
 //                                   or in a Wayland session a native surface (of a scale of its own, see
@@ -108,84 +104,6 @@ int close(xcb_connection_t *c, xcb_window_t window)
             c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message)));
     std::free(error);
     return error != nullptr ? 1 : 0;
-}
-
-// A copy of "other" by another client, taken right behind a click on WINDOW that carries no time: the
-// click reaches Zumeko before the news of the copy, as when a compositor's X bridge takes the clipboard
-// the moment a click gives an X window the focus. Qt reads every event it has at once before it handles
-// the click, so the copy is made while the server is held: Zumeko, having read the click alone, waits for
-// the server's first answer inside its click handler, and what it asks then comes after the copy.
-int copyBehindClick(xcb_connection_t *c, xcb_window_t window, std::int16_t x, std::int16_t y)
-{
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto *place
-        = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, root, x, y), nullptr);
-    if (place == nullptr)
-        return 1;
-    xcb_button_press_event_t click {};
-    click.detail = XCB_BUTTON_INDEX_1;
-    // No time: Qt keeps its own. (A click with a time of the past went unheeded under a window manager.)
-    click.time = XCB_CURRENT_TIME;
-    click.root = root;
-    click.event = window;
-    click.root_x = place->dst_x;
-    click.root_y = place->dst_y;
-    click.event_x = x;
-    click.event_y = y;
-    click.same_screen = 1;
-    std::free(place);
-    const xcb_window_t owner = xcb_generate_id(c);
-    xcb_create_window(c, 0, owner, root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, 0, 0, nullptr);
-    const xcb_atom_t clipboard = InternAtom(c, "CLIPBOARD"), targets = InternAtom(c, "TARGETS"),
-                     utf8 = InternAtom(c, "UTF8_STRING");
-    xcb_grab_server(c);
-    for (const auto &[type, state] :
-        { std::pair { XCB_BUTTON_PRESS, 0 }, { XCB_BUTTON_RELEASE, XCB_BUTTON_MASK_1 } }) {
-        click.response_type = std::uint8_t(type);
-        click.state = std::uint16_t(state);
-        xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&click));
-    }
-    xcb_flush(c);
-    // Time for Zumeko to read the click and reach its first request: a slower Zumeko reads the copy's news
-    // with the click, and takes the clipboard as it should.
-    usleep(500000);
-    xcb_set_selection_owner(c, owner, clipboard, XCB_CURRENT_TIME);
-    xcb_ungrab_server(c);
-    xcb_flush(c);
-    say("ready\n");
-    const std::string_view text = "other";
-    while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
-        const int type = event->response_type & 0x7f;
-        if (type == XCB_SELECTION_CLEAR) {
-            say("lost\n");
-            std::free(event);
-            return 0;
-        }
-        if (type == XCB_SELECTION_REQUEST) {
-            const auto *request = reinterpret_cast<xcb_selection_request_event_t *>(event);
-            xcb_selection_notify_event_t notify {};
-            notify.response_type = XCB_SELECTION_NOTIFY;
-            notify.time = request->time;
-            notify.requestor = request->requestor;
-            notify.selection = request->selection;
-            notify.target = request->target;
-            notify.property = request->property;
-            if (request->target == targets) {
-                const xcb_atom_t offered[] = { targets, utf8, XCB_ATOM_STRING };
-                xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, request->property,
-                    XCB_ATOM_ATOM, 32, 3, offered);
-            } else if (request->target == utf8 || request->target == XCB_ATOM_STRING) {
-                xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, request->property,
-                    request->target, 8, std::uint32_t(text.size()), text.data());
-            } else {
-                notify.property = XCB_NONE;
-            }
-            xcb_send_event(c, 0, request->requestor, 0, reinterpret_cast<const char *>(&notify));
-            xcb_flush(c);
-        }
-        std::free(event);
-    }
-    return 1;
 }
 
 int xWindow(xcb_connection_t *c, int width, int height, int x, int y, unsigned rgb)
@@ -849,9 +767,6 @@ int main(int argc, char *argv[])
         status = 2;
     else if (command == "close" && argc == 3)
         status = close(c, xcb_window_t(std::strtoul(argv[2], nullptr, 0)));
-    else if (command == "copy-behind-click" && argc == 5)
-        status = copyBehindClick(c, xcb_window_t(std::strtoul(argv[2], nullptr, 0)),
-            std::int16_t(std::atoi(argv[3])), std::int16_t(std::atoi(argv[4])));
     else if (command == "window" && argc == 4
         && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
         && std::sscanf(argv[3], "%6x", &rgb) == 1)
@@ -862,8 +777,8 @@ int main(int argc, char *argv[])
         status = manager(c);
     if (status == 2)
         std::fprintf(stderr,
-            "usage: e2etool points | close ID | copy-behind-click ID X Y | window WxH+X+Y RRGGBB | "
-            "grab SECONDS | manager | pointer | compositor | portal ANSWER... | desktop FOLDER | paste\n");
+            "usage: e2etool points | close ID | window WxH+X+Y RRGGBB | grab SECONDS | manager | pointer | "
+            "compositor | portal ANSWER... | desktop FOLDER | paste\n");
     xcb_disconnect(c);
     return status;
 }
