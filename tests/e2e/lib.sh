@@ -304,10 +304,13 @@ expect_centred()
     ((dx * dx <= 1 && dy * dy <= 1)) || fail "$3 is centred ($dx, $dy) px off its window's centre"
 }
 focus_window() { timeout "$E2E_TIMEOUT" xdotool windowfocus --sync "$1" || fail "window $1 took no focus"; }
-# Exactly TEXT, byte for byte: the x keeps a trailing newline. An empty clipboard makes xclip fail.
+# clipboard_is TEXT [PASTE...]: the clipboard holds exactly TEXT, byte for byte, as PASTE (by default an X
+# program, xclip) pastes it: the x keeps a trailing newline. An empty clipboard makes the paste fail.
 clipboard_is()
 {
-    CLIPBOARD_SEEN="$(timeout 5 xclip -selection clipboard -o 2>/dev/null || true; printf x)"
+    local paste=("${@:2}")
+    [ "${#paste[@]}" != 0 ] || paste=(xclip -selection clipboard -o)
+    CLIPBOARD_SEEN="$(timeout 5 "${paste[@]}" 2>/dev/null || true; printf x)"
     CLIPBOARD_SEEN="${CLIPBOARD_SEEN%x}"
     [ "$CLIPBOARD_SEEN" = "$1" ]
 }

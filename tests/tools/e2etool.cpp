@@ -26,8 +26,6 @@
 //                                   pixels of the area are not that colour), and answers each with a line:
 //                                   "ok", RRGGBB, the number, or "error WHY". The compositor writes its
 //                                   pictures into FOLDER
-//   e2etool paste                   a native Wayland window that, once it has the keyboard focus, prints
-//                                   the clipboard's text and ends; status 1 when the clipboard is empty
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
 #include "wayland/shmbuffer.h"
@@ -190,11 +188,10 @@ Wl::Bound &wayland()
 {
     // The compositor from version 3 on, for buffers of a scale of their own; KWin's fake input from 4 on,
     // for keys.
-    static auto *const globals
-        = new Wl::Bound({ { &wl_compositor_interface, 3 }, { &wl_shm_interface }, { &wl_seat_interface },
-            { &zwlr_layer_shell_v1_interface }, { &zwlr_virtual_pointer_manager_v1_interface },
-            { &xdg_wm_base_interface }, { &wl_data_device_manager_interface },
-            { &org_kde_kwin_fake_input_interface, 4 }, { &wp_viewporter_interface } });
+    static auto *const globals = new Wl::Bound({ { &wl_compositor_interface, 3 }, { &wl_shm_interface },
+        { &wl_seat_interface }, { &zwlr_layer_shell_v1_interface },
+        { &zwlr_virtual_pointer_manager_v1_interface }, { &xdg_wm_base_interface },
+        { &org_kde_kwin_fake_input_interface, 4 }, { &wp_viewporter_interface } });
     return *globals;
 }
 
@@ -225,14 +222,14 @@ void placeOnLayer(
     wl_display_roundtrip(w.display());
 }
 
-// A window of xdg-shell, for a compositor without the layer shell (GNOME), which places it itself; once
-// configured it has the size the compositor gave it, or the one asked for.
+// A maximized window of xdg-shell, for a compositor without the layer shell (GNOME), which places it itself;
+// once configured it has the size the compositor gave it, or the one asked for.
 struct Toplevel {
     wl_surface *surface = nullptr;
     int width = 0, height = 0;
     bool configured = false;
 };
-bool showToplevel(Wl::Bound &w, Toplevel &t, bool maximized)
+bool showToplevel(Wl::Bound &w, Toplevel &t)
 {
     auto *shell = w.get<xdg_wm_base>(xdg_wm_base_interface);
     if (shell == nullptr)
@@ -260,8 +257,7 @@ bool showToplevel(Wl::Bound &w, Toplevel &t, bool maximized)
     xdg_surface_add_listener(surface, &configured, &t);
     xdg_toplevel_add_listener(toplevel, &sized, &t);
     xdg_toplevel_set_title(toplevel, "e2etool");
-    if (maximized)
-        xdg_toplevel_set_maximized(toplevel);
+    xdg_toplevel_set_maximized(toplevel);
     wl_surface_commit(t.surface);
     while (!t.configured && wl_display_dispatch(w.display()) >= 0) { }
     return t.configured;
@@ -324,7 +320,7 @@ int nativeWindow(Wl::Bound &w, int width, int height, int x, int y, unsigned rgb
     auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
     auto *seat = w.get<wl_seat>(wl_seat_interface);
     Toplevel t { nullptr, width, height, false };
-    if (seat == nullptr || (layers == nullptr && !showToplevel(w, t, true)))
+    if (seat == nullptr || (layers == nullptr && !showToplevel(w, t)))
         return 1;
     const auto buffer
         = layers != nullptr ? fill(w, width, height, rgb, scale) : fill(w, t.width, t.height, rgb, 1);
@@ -352,64 +348,6 @@ int nativeWindow(Wl::Bound &w, int width, int height, int x, int y, unsigned rgb
         ignore, ignore, ignore, ignore, ignore, ignore };
     wl_pointer_add_listener(wl_seat_get_pointer(seat), &presses, nullptr);
     return serve(w);
-}
-
-// Where the compositor offers no data control (GNOME) only a window with the keyboard focus is offered the
-// clipboard, as a program the user pastes into is.
-int paste(Wl::Bound &w)
-{
-    struct Clipboard {
-        wl_data_offer *offer = nullptr;
-        std::string type;
-        bool focused = false;
-    } clipboard;
-    auto *devices = w.get<wl_data_device_manager>(wl_data_device_manager_interface);
-    auto *seat = w.get<wl_seat>(wl_seat_interface);
-    if (devices == nullptr || seat == nullptr)
-        return 2;
-    static const wl_data_offer_listener types
-        = { [](void *data, wl_data_offer *, const char *type) {
-               auto *c = static_cast<Clipboard *>(data);
-               // The first text type the compositor names that says its encoding, else plain text.
-               if (std::string_view(type) == "text/plain;charset=utf-8"
-                   || (c->type.empty() && std::string_view(type) == "text/plain"))
-                   c->type = type;
-           },
-              ignore, ignore };
-    static const wl_data_device_listener offers = { [](void *data, wl_data_device *, wl_data_offer *offer) {
-                                                       static_cast<Clipboard *>(data)->type.clear();
-                                                       wl_data_offer_add_listener(offer, &types, data);
-                                                   },
-        ignore, ignore, ignore, ignore,
-        [](void *data, wl_data_device *, wl_data_offer *offer) {
-            static_cast<Clipboard *>(data)->offer = offer;
-        } };
-    wl_data_device_add_listener(wl_data_device_manager_get_data_device(devices, seat), &offers, &clipboard);
-    static const wl_keyboard_listener keys
-        = { [](void *, wl_keyboard *, std::uint32_t, std::int32_t fd, std::uint32_t) { ::close(fd); },
-              [](void *data, wl_keyboard *, std::uint32_t, wl_surface *, wl_array *) {
-                  static_cast<Clipboard *>(data)->focused = true;
-              },
-              ignore, ignore, ignore, ignore };
-    wl_keyboard_add_listener(wl_seat_get_keyboard(seat), &keys, &clipboard);
-    Toplevel t { nullptr, 16, 16, false };
-    std::unique_ptr<Wl::ShmBuffer> buffer;
-    if (!showToplevel(w, t, false) || (buffer = fill(w, t.width, t.height, 0xFFFFFF, 1)) == nullptr)
-        return 2;
-    wl_surface_attach(t.surface, buffer->buffer.get(), 0, 0);
-    wl_surface_commit(t.surface);
-    while (!clipboard.focused && wl_display_dispatch(w.display()) >= 0) { }
-    wl_display_roundtrip(w.display()); // the selection comes with the focus
-    int pipe[2];
-    if (clipboard.offer == nullptr || clipboard.type.empty() || ::pipe2(pipe, O_CLOEXEC) != 0)
-        return 1;
-    wl_data_offer_receive(clipboard.offer, clipboard.type.c_str(), pipe[1]);
-    ::close(pipe[1]);
-    wl_display_flush(w.display());
-    char text[4096];
-    for (ssize_t n; (n = read(pipe[0], text, sizeof text)) > 0;)
-        std::fwrite(text, 1, std::size_t(n), stdout);
-    return 0;
 }
 
 class Portal final : public QDBusVirtualObject {
@@ -739,9 +677,6 @@ int main(int argc, char *argv[])
     }
     int width = 0, height = 0, x = 0, y = 0;
     unsigned rgb = 0;
-    if (command == "paste") {
-        return paste(wayland());
-    }
     if (command == "pointer" || command == "grid"
         || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
         Wl::Bound &w = wayland();
@@ -778,7 +713,7 @@ int main(int argc, char *argv[])
     if (status == 2)
         std::fprintf(stderr,
             "usage: e2etool points | close ID | window WxH+X+Y RRGGBB | grab SECONDS | manager | pointer | "
-            "compositor | portal ANSWER... | desktop FOLDER | paste\n");
+            "compositor | portal ANSWER... | desktop FOLDER\n");
     xcb_disconnect(c);
     return status;
 }
