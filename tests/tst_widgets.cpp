@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -157,8 +156,7 @@ private Q_SLOTS:
         FrmInfo about;
         auto *widget = (control.startsWith(u"FrmInfo/"_s) ? static_cast<QObject *>(&about) : m_window.get())
                            ->findChild<QWidget *>(control.section(u'/', -1));
-        const bool button = qobject_cast<QPushButton *>(widget), frame = qobject_cast<QGroupBox *>(widget);
-        const char *caption = frame ? "title" : "text";
+        const char *caption = qobject_cast<QGroupBox *>(widget) ? "title" : "text";
         // A blank at the end of a text shows nothing, so it may be cut.
         const auto shownNow = [&] {
             QString shown = widget->property(caption).toString();
@@ -183,22 +181,9 @@ private Q_SLOTS:
         QVERIFY(!texts.contains(QString())); // a control that shows nothing would pass for nothing
         for (const QString &shown : texts) {
             widget->setProperty(caption, shown);
-            // A push button's size hint holds the style's smallest button, a frame's its contents.
-            QStyleOptionButton option;
-            option.initFrom(widget);
-            const QSize room = button
-                ? widget->style()->subElementRect(QStyle::SE_PushButtonContents, &option, widget).size()
-                : widget->size();
-            const QSize needed = button ? QFontMetrics(widget->font()).size(0, shown)
-                : frame                 ? QSize(widget->minimumSizeHint().width(), 0)
-                                        : widget->sizeHint();
-            QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
-                qPrintable(u"%1 needs %2x%3 for %4, has %5x%6"_s.arg(control)
-                               .arg(needed.width())
-                               .arg(needed.height())
-                               .arg(shown)
-                               .arg(room.width())
-                               .arg(room.height())));
+            const qreal over = Forms::Overflow(widget);
+            QVERIFY2(over <= 1,
+                qPrintable(u"%1 is %2 times too small for %3"_s.arg(control).arg(over).arg(shown)));
         }
     }
 
