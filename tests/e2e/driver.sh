@@ -114,11 +114,16 @@ steal_pointer()
 # The desktop's picker: the fake portal, whose answers are set as it starts, or a real desktop's own.
 # picker_answer N X Y|cancel: the Nth pick is answered, by a pick at X, Y (which the fake portal knows
 # already) or a cancel; PICKED is the colour a pick gives, PICKED_AS how.
-picker_start()
+# fake_portal ANSWER...: the fake portal (portal.py, beside the driver) on the session bus, whose PickColor
+# gives these answers call by call. Debian's own Python runs it, where its python3-dbusmock is.
+fake_portal()
 {
-    spawn other "$E2E_TOOL" portal +1,0,0 1,0.5,0.25 cancel ~0,0,1
+    local answers
+    answers="$(printf '"%s", ' "$@")"
+    spawn other /usr/bin/python3 -m dbusmock --template "$(dirname "$0")/portal.py" -p "{\"answers\": [${answers%, }]}"
     poll_until other_said ready || fail "the fake portal did not start"
 }
+picker_start() { fake_portal +1,0,0 1,0.5,0.25 cancel ~0,0,1; }
 picker_answer()
 {
     poll_until other_said "^answered $1" || fail "the fake portal did not answer pick $1"
@@ -694,8 +699,7 @@ scenario_portal-pick()
 # A desktop whose portal cannot pick, by its answer or by an error: said once each time, and the bars back.
 scenario_portal-refused()
 {
-    spawn other "$E2E_TOOL" portal refuse error
-    poll_until other_said ready || fail "the fake portal did not start"
+    fake_portal refuse error
     launch
     xdotool key End
     for answer in refused error; do

@@ -14,11 +14,6 @@
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
 //   e2etool compositor              a Wayland compositor that offers nothing (as GNOME offers none of
 //                                   wlroots' protocols); it says "ready SOCKET" in XDG_RUNTIME_DIR
-//   e2etool portal ANSWER...        a desktop portal on the session bus whose PickColor gives, call by
-//                                   call: "R,G,B" (sRGB, 0 to 1) picked ("~R,G,B" as an older portal that
-//                                   names its request object its own way, "+R,G,B" a second later),
-//                                   "cancel", "refuse" (response 2) or "error" (an error reply); it says
-//                                   "ready", then "pick N" for each call and "answered N" for each answer
 //   e2etool desktop FOLDER          the compositor's own input and screen on GNOME or KWin: what reaches the
 //                                   compositor itself (its colour picker) and what it shows. It says
 //                                   "ready", then reads lines "move X Y", "click BUTTON" (1 to 3),
@@ -40,7 +35,6 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
-#include <QDBusVirtualObject>
 #include <QEventLoop>
 #include <QImage>
 #include <QTimer>
@@ -350,66 +344,6 @@ int nativeWindow(Wl::Bound &w, int width, int height, int x, int y, unsigned rgb
     return serve(w);
 }
 
-class Portal final : public QDBusVirtualObject {
-public:
-    explicit Portal(QStringList answers)
-        : m_answers(std::move(answers))
-    {
-    }
-    QString introspect(const QString &) const override { return {}; }
-    bool handleMessage(const QDBusMessage &call, const QDBusConnection &bus) override
-    {
-        if (call.member() != u"PickColor"_s)
-            return false;
-        say("pick %d\n", ++m_calls);
-        const QString answer = m_answers.isEmpty() ? u"error"_s : m_answers.takeFirst();
-        if (answer == u"error"_s)
-            return bus.send(
-                call.createErrorReply(u"org.freedesktop.portal.Error.Failed"_s, u"no picker here"_s));
-        const bool older = answer.startsWith(u'~'), slow = answer.startsWith(u'+');
-        const QString path = u"/org/freedesktop/portal/desktop/request/%1/%2"_s.arg(
-            older ? u"older"_s : call.service().mid(1).replace(u'.', u'_'),
-            qdbus_cast<QVariantMap>(call.arguments().value(1)).value(u"handle_token"_s).toString());
-
-        bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(path))));
-        // The answer comes later, from the request object, as a real portal's does when the user has picked.
-        QTimer::singleShot(slow ? 1000 : 50, [answer, path, n = m_calls] {
-            QDBusMessage response
-                = QDBusMessage::createSignal(path, u"org.freedesktop.portal.Request"_s, u"Response"_s);
-            const QStringList rgb
-                = answer.mid(answer.startsWith(u'~') || answer.startsWith(u'+') ? 1 : 0).split(u',');
-            QVariantMap results;
-            if (rgb.size() == 3) {
-                QDBusArgument color;
-                color.beginStructure();
-                color << rgb[0].toDouble() << rgb[1].toDouble() << rgb[2].toDouble();
-                color.endStructure();
-                results[u"color"_s] = QVariant::fromValue(color);
-            }
-            response << uint(rgb.size() == 3 ? 0 : answer == u"cancel"_s ? 1 : 2) << results;
-            QDBusConnection::sessionBus().send(response);
-            say("answered %d\n", n);
-        });
-        return true;
-    }
-
-private:
-    QStringList m_answers;
-    int m_calls = 0;
-};
-
-int portal(int argc, char *argv[])
-{
-    QCoreApplication app(argc, argv);
-    Portal portal(app.arguments().mid(2));
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerVirtualObject(u"/org/freedesktop/portal/desktop"_s, &portal)
-        || !bus.registerService(u"org.freedesktop.portal.Desktop"_s))
-        return 1;
-    say("ready\n");
-    return app.exec();
-}
-
 // The compositor's own input and screen, for what must reach the compositor itself (its colour picker) and
 // what it shows; buttons and keys are evdev codes.
 class Desktop {
@@ -662,8 +596,6 @@ int main(int argc, char *argv[])
         point("ABOUT_URL", I::LblUrl, {}, 10);
         return 0;
     }
-    if (command == "portal")
-        return portal(argc, argv);
     if (command == "desktop")
         return desktop(argc, argv);
     if (command == "compositor") {
@@ -713,7 +645,7 @@ int main(int argc, char *argv[])
     if (status == 2)
         std::fprintf(stderr,
             "usage: e2etool points | close ID | window WxH+X+Y RRGGBB | grab SECONDS | manager | pointer | "
-            "compositor | portal ANSWER... | desktop FOLDER\n");
+            "compositor | desktop FOLDER\n");
     xcb_disconnect(c);
     return status;
 }
