@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-// bench_wayland E2ETOOL REFRESH [--quick]: screen mode on a wlroots compositor (bench/run starts a headless
-// sway at REFRESH Hz): fresh samples a second against the output's refresh rate, CPU with the pointer still
-// and moving, each beside the floor, and the time from a pointer move to the swatch showing the new colour.
-// Prints figures; never fails on a number.
+// bench_wayland WLPEER REFRESH [--quick]: screen mode on a wlroots compositor (bench/run starts a headless
+// sway at REFRESH Hz, and WLPEER is the other client there): fresh samples a second against the output's
+// refresh rate, CPU with the pointer still and moving, each beside the floor, and the time from a pointer
+// move to the swatch showing the new colour. Prints figures; never fails on a number.
 #include "screenmode.h"
 
 #include <QApplication>
@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr std::int32_t HalfLeft = 0x302010, HalfRight = 0xE0D0C0; // 0x00BBGGRR of e2etool's halves
+constexpr std::int32_t HalfLeft = 0x302010, HalfRight = 0xE0D0C0; // 0x00BBGGRR of wlpeer's halves
 constexpr int LeftX = 200, RightX = 1000, Y = 200; // away from Zumeko's window, which sits in the middle
 
 struct Helper {
@@ -141,16 +141,15 @@ int main(int argc, char *argv[])
         }
         settle(50);
     }
-    // The same, as the screen shows it: the test tool moves the pointer just after a frame and captures the
-    // swatch frame by frame until it shows the new colour.
+    // The same, as the screen shows it: the other client moves the pointer just after a frame and captures
+    // the swatch frame by frame until it shows the new colour.
     std::vector<double> onScreen;
-    const QString tool = qEnvironmentVariable("E2E_TOOL");
     const QPoint at = swatch->mapToGlobal(swatch->rect().center());
-    for (int i = 0; !tool.isEmpty() && i < (quick ? 5 : 15); ++i) {
+    for (int i = 0; i < (quick ? 5 : 15); ++i) {
         halves.move(LeftX, Y);
         settle(100);
         QProcess count;
-        count.start(tool,
+        count.start(helperProgram,
             { QStringLiteral("latency"), QString::number(RightX), QString::number(Y), QString::number(at.x()),
                 QString::number(at.y()), QStringLiteral("C0D0E0") }); // HalfRight, as RRGGBB
         QEventLoop loop; // the window goes on ticking and capturing meanwhile

@@ -42,24 +42,23 @@ namespace {
             frame->setTitle(text);
     }
 
-    // How much larger than its room a control's caption is (a frame's: its title); 1 or less when it fits.
-    // A push button's size hint holds a minimum width of the style's besides, so its text area is asked.
-    qreal overflow(const QWidget *control)
-    {
-        QSizeF needed
-            = qobject_cast<const QGroupBox *>(control) ? control->minimumSizeHint() : control->sizeHint();
-        QRectF room = control->rect();
-        if (const auto *button = qobject_cast<const QPushButton *>(control)) {
-            QStyleOptionButton option;
-            option.initFrom(button);
-            room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-            const QFontMetricsF metrics(button->font());
-            needed = QSizeF(metrics.horizontalAdvance(button->text()), metrics.height());
-        }
-        return room.isEmpty() ? 1 : std::max(needed.width() / room.width(), needed.height() / room.height());
-    }
-
 } // namespace
+
+// A push button's size hint holds a minimum width of the style's besides, so its text area is asked.
+qreal Overflow(const QWidget *control)
+{
+    QSizeF needed
+        = qobject_cast<const QGroupBox *>(control) ? control->minimumSizeHint() : control->sizeHint();
+    QRectF room = control->rect();
+    if (const auto *button = qobject_cast<const QPushButton *>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        const QFontMetricsF metrics(button->font());
+        needed = QSizeF(metrics.horizontalAdvance(button->text()), metrics.height());
+    }
+    return room.isEmpty() ? 1 : std::max(needed.width() / room.width(), needed.height() / room.height());
+}
 
 void FitFont(QWidget *control, const QStringList &texts)
 {
@@ -95,8 +94,8 @@ void FitFont(QWidget *control, const QStringList &texts)
     setCaption(control, widest);
     // Widths scale with the size, nearly: one step to the size that should fit, then a pixel at a time where
     // hinting or the margins keep it from fitting yet. Every size tried is a font to load.
-    for (qreal over = overflow(control); over > 1 && font.pixelSize() > SmallestPixels;
-         over = overflow(control)) {
+    for (qreal over = Overflow(control); over > 1 && font.pixelSize() > SmallestPixels;
+         over = Overflow(control)) {
         font.setPixelSize(
             std::max(SmallestPixels, std::min(font.pixelSize() - 1, int(font.pixelSize() / over))));
         control->setFont(font);

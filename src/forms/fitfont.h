@@ -12,4 +12,7 @@ namespace Forms {
 // none are given) is shown whole in it.
 void FitFont(QWidget *control, const QStringList &texts = {});
 
+// How much larger than its room a control's caption is (a frame's: its title); 1 or less when it fits.
+qreal Overflow(const QWidget *control);
+
 } // namespace Forms

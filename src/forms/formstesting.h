@@ -15,7 +15,4 @@ void SetMessageHook(MessageHook hook);
 // Gives the instance lock back early, so that the next case starts as a first copy.
 void ReleaseInstanceLock();
 
-// Stands in for a clipboard that cannot be written.
-void SetClipboardRefuses(bool refuses);
-
 } // namespace Forms

@@ -146,42 +146,65 @@ desktop()
     [[ "$DESKTOP_SAID" != error* ]] || fail "the desktop, asked '$*': $DESKTOP_SAID"
 }
 
-# start_gnome WxH: a headless GNOME Shell on one virtual monitor, with XWayland; a private system bus with
-# nothing on it, which its login-manager code needs; pipewire, which mutter's screen casts need, and its
-# remote desktop input rides on one. Its own session mode starts it on the desktop, not the overview, and
-# shows no notifications. Exports WAYLAND_DISPLAY, DISPLAY, XAUTHORITY and DBUS_SESSION_BUS_ADDRESS.
-start_gnome()
+# start_bed NAME DESKTOP BACKEND [VAR=VALUE...]: what both desktops' beds share. E2E_TMP with the runtime
+# folder, and NAME and NAME-home for the compositor's account, which BED_AS runs a command as; BED_ENV, the
+# bed's environment (the desktop's name and VAR=VALUE); the desktop portal with BACKEND's backend and no
+# other desktop's, on a private session bus that bed_session_bus starts. Exports DBUS_SESSION_BUS_ADDRESS,
+# WAYLAND_DISPLAY (NAME/wayland-0) and XDG_RUNTIME_DIR.
+start_bed()
 {
     E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/zumeko-e2e.XXXXXXXX")" E2E_STOP=stop_bed
     chmod 0711 "$E2E_TMP"
-    mkdir -m 0700 "$E2E_TMP/runtime" "$E2E_TMP/gnome" "$E2E_TMP/gnome-home"
-    mkdir -p "$E2E_TMP/portals" "$E2E_TMP/data/gnome-shell/modes"
-    chown nobody "$E2E_TMP/gnome" "$E2E_TMP/gnome-home"
-    echo '{ "parentMode": "user", "hasOverview": false, "hasNotifications": false }' >"$E2E_TMP/data/gnome-shell/modes/bed.json"
-    # GNOME's backend and the shell's own, which grants what the Screenshot portal asks; no other desktop's.
-    cp /usr/share/xdg-desktop-portal/portals/gnome.portal /usr/share/xdg-desktop-portal/portals/gnome-shell.portal "$E2E_TMP/portals"
-    # Made by the first X server as the system makes it; mutter, making it, would keep it for its account.
+    mkdir -m 0700 "$E2E_TMP/runtime" "$E2E_TMP/$1" "$E2E_TMP/$1-home"
+    mkdir "$E2E_TMP/portals"
+    chown nobody "$E2E_TMP/$1" "$E2E_TMP/$1-home"
+    cp "/usr/share/xdg-desktop-portal/portals/$3.portal" "$E2E_TMP/portals"
+    # Made by the first X server as the system makes it; the compositor, making it, would keep it for its
+    # account.
     [ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
-    local env=(env -i PATH="$PATH" E2E_BED="$E2E_TMP" XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland
-        GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 GTK_A11Y=none)
-    local as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    bed_bus system
-    env+=(DBUS_SYSTEM_BUS_ADDRESS="$BED_BUS")
-    spawn system-bus "${env[@]}" dbus-daemon --nofork --config-file="$E2E_TMP/system-bus.conf"
+    BED_AS=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    BED_ENV=(env -i PATH="$PATH" E2E_BED="$E2E_TMP" XDG_CURRENT_DESKTOP="$2" XDG_SESSION_TYPE=wayland "${@:4}")
     bed_bus session org.freedesktop.portal.Desktop org.freedesktop.impl.portal.PermissionStore \
-        org.freedesktop.impl.portal.desktop.gnome
-    export DBUS_SESSION_BUS_ADDRESS="$BED_BUS" WAYLAND_DISPLAY="$E2E_TMP/gnome/wayland-0" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
-    env+=(DBUS_SESSION_BUS_ADDRESS="$BED_BUS")
-    spawn session-bus "${env[@]}" HOME="$E2E_TMP/runtime" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" \
-        XDG_DESKTOP_PORTAL_DIR="$E2E_TMP/portals" dbus-daemon --nofork --config-file="$E2E_TMP/session-bus.conf"
-    poll_until test -S "$E2E_TMP/system-bus" -a -S "$E2E_TMP/session-bus" || fail "no private buses"
-    spawn pipewire "${env[@]}" XDG_RUNTIME_DIR="$E2E_TMP/gnome" "${as[@]}" pipewire
-    spawn gnome-shell "${env[@]}" XDG_RUNTIME_DIR="$E2E_TMP/gnome" HOME="$E2E_TMP/gnome-home" \
-        XDG_DATA_DIRS="$E2E_TMP/data:/usr/share" "${as[@]}" gnome-shell --headless --wayland --virtual-monitor "$1" --mode=bed
+        "org.freedesktop.impl.portal.desktop.$3"
+    export DBUS_SESSION_BUS_ADDRESS="$BED_BUS" WAYLAND_DISPLAY="$E2E_TMP/$1/wayland-0" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+}
+# bed_session_bus [VAR=VALUE...]: the session bus, in the bed's environment and VAR=VALUE, which from then on
+# carries it.
+bed_session_bus()
+{
+    BED_ENV+=(DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS")
+    spawn session-bus "${BED_ENV[@]}" HOME="$E2E_TMP/runtime" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" \
+        XDG_DESKTOP_PORTAL_DIR="$E2E_TMP/portals" "$@" dbus-daemon --nofork --config-file="$E2E_TMP/session-bus.conf"
+    poll_until test -S "$E2E_TMP/session-bus" || fail "no private session bus"
+}
+# bed_started WHAT CMD...: the compositor just spawned has started when CMD succeeds. A whole desktop starts in
+# 3-4 s on an idle machine, and several times that on a busy one.
+bed_started()
+{
     BED_COMPOSITOR_PID=$SPAWNED_PID
-    # A whole desktop starts in 3-4 s on an idle machine, and several times that on a busy one.
-    E2E_TIMEOUT=$((E2E_TIMEOUT * 3)) poll_until grep -q 'GNOME Shell started' "$E2E_TMP/gnome-shell.log" \
-        || fail "GNOME Shell did not start"
+    E2E_TIMEOUT=$((E2E_TIMEOUT * 3)) poll_until "${@:2}" || fail "$1 did not start"
+}
+
+# start_gnome WxH: a headless GNOME Shell on one virtual monitor, with XWayland, GNOME's portal backend and the
+# shell's own, which grants what the Screenshot portal asks; a private system bus with nothing on it, which
+# its login-manager code needs; pipewire, which mutter's screen casts need, and its remote desktop input
+# rides on one. Its own session mode starts it on the desktop, not the overview, and shows no notifications.
+# Exports WAYLAND_DISPLAY, DISPLAY, XAUTHORITY and DBUS_SESSION_BUS_ADDRESS.
+start_gnome()
+{
+    start_bed gnome GNOME gnome GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 GTK_A11Y=none
+    cp /usr/share/xdg-desktop-portal/portals/gnome-shell.portal "$E2E_TMP/portals"
+    mkdir -p "$E2E_TMP/data/gnome-shell/modes"
+    echo '{ "parentMode": "user", "hasOverview": false, "hasNotifications": false }' >"$E2E_TMP/data/gnome-shell/modes/bed.json"
+    bed_bus system
+    BED_ENV+=(DBUS_SYSTEM_BUS_ADDRESS="$BED_BUS")
+    spawn system-bus "${BED_ENV[@]}" dbus-daemon --nofork --config-file="$E2E_TMP/system-bus.conf"
+    poll_until test -S "$E2E_TMP/system-bus" || fail "no private system bus"
+    bed_session_bus
+    spawn pipewire "${BED_ENV[@]}" XDG_RUNTIME_DIR="$E2E_TMP/gnome" "${BED_AS[@]}" pipewire
+    spawn gnome-shell "${BED_ENV[@]}" XDG_RUNTIME_DIR="$E2E_TMP/gnome" HOME="$E2E_TMP/gnome-home" \
+        XDG_DATA_DIRS="$E2E_TMP/data:/usr/share" "${BED_AS[@]}" gnome-shell --headless --wayland --virtual-monitor "$1" --mode=bed
+    bed_started "GNOME Shell" grep -q 'GNOME Shell started' "$E2E_TMP/gnome-shell.log"
     DISPLAY="$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$E2E_TMP/gnome-shell.log")"
     XAUTHORITY="$(echo "$E2E_TMP"/gnome/.mutter-Xwaylandauth.*)"
     export DISPLAY XAUTHORITY
@@ -189,46 +212,29 @@ start_gnome()
 }
 
 # start_kwin WxH: a headless KWin with XWayland on one virtual output, and the desktop portal with KDE's
-# backend (Qt's Wayland plugin, on KWin's socket) and no other desktop's. KWin's own test switches let its
-# fake input and screenshots be used without asking; they are set for KWin alone. Debian's kwin_wayland
-# carries a file capability that a container's bounding set may lack, and then cannot start: a copy, which
-# has none, runs as well. KWin lets a client have its fake input only if it may look at the client's
-# process: the desktop tool runs as KWin's account. Exports WAYLAND_DISPLAY, DISPLAY and
-# DBUS_SESSION_BUS_ADDRESS.
+# backend (Qt's Wayland plugin, on KWin's socket). KWin's own test switches let its fake input and screenshots
+# be used without asking; they are set for KWin alone. Debian's kwin_wayland carries a file capability that a
+# container's bounding set may lack, and then cannot start: a copy, which has none, runs as well. KWin lets a
+# client have its fake input only if it may look at the client's process: the desktop tool runs as KWin's
+# account. Exports WAYLAND_DISPLAY, DISPLAY and DBUS_SESSION_BUS_ADDRESS.
 start_kwin()
 {
-    E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/zumeko-e2e.XXXXXXXX")" E2E_STOP=stop_bed
-    chmod 0711 "$E2E_TMP"
-    mkdir -m 0700 "$E2E_TMP/runtime" "$E2E_TMP/kwin" "$E2E_TMP/kwin-home"
-    mkdir "$E2E_TMP/portals"
-    chown nobody "$E2E_TMP/kwin" "$E2E_TMP/kwin-home"
-    cp /usr/share/xdg-desktop-portal/portals/kde.portal "$E2E_TMP/portals"
+    start_bed kwin KDE kde
     cp /usr/bin/kwin_wayland "$E2E_TMP/kwin_wayland"
     cp "$E2E_TOOL" "$E2E_TMP/e2etool"
     E2E_TOOL="$E2E_TMP/e2etool"
     # Run by KWin once XWayland is up: it lets root's X clients in, and says where they are.
     printf '#!/bin/sh\nxhost +si:localuser:root >/dev/null && echo "$DISPLAY" >%s/kwin/display\n' "$E2E_TMP" >"$E2E_TMP/started"
     chmod 0755 "$E2E_TMP/started"
-    [ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
-    local env=(env -i PATH="$PATH" E2E_BED="$E2E_TMP" XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland)
-    local as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-    bed_bus session org.freedesktop.portal.Desktop org.freedesktop.impl.portal.PermissionStore \
-        org.freedesktop.impl.portal.desktop.kde
-    export DBUS_SESSION_BUS_ADDRESS="$BED_BUS" WAYLAND_DISPLAY="$E2E_TMP/kwin/wayland-0" XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     unset XAUTHORITY
-    env+=(DBUS_SESSION_BUS_ADDRESS="$BED_BUS")
-    spawn session-bus "${env[@]}" HOME="$E2E_TMP/runtime" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" \
-        QT_QPA_PLATFORM=wayland XDG_DESKTOP_PORTAL_DIR="$E2E_TMP/portals" dbus-daemon --nofork --config-file="$E2E_TMP/session-bus.conf"
-    poll_until test -S "$E2E_TMP/session-bus" || fail "no private session bus"
-    spawn kwin "${env[@]}" XDG_RUNTIME_DIR="$E2E_TMP/kwin" HOME="$E2E_TMP/kwin-home" KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 \
-        KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "${as[@]}" "$E2E_TMP/kwin_wayland" --virtual --xwayland --width "${1%x*}" \
+    bed_session_bus QT_QPA_PLATFORM=wayland
+    spawn kwin "${BED_ENV[@]}" XDG_RUNTIME_DIR="$E2E_TMP/kwin" HOME="$E2E_TMP/kwin-home" KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 \
+        KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "${BED_AS[@]}" "$E2E_TMP/kwin_wayland" --virtual --xwayland --width "${1%x*}" \
         --height "${1#*x}" --no-lockscreen --no-global-shortcuts --no-kactivities "$E2E_TMP/started"
-    BED_COMPOSITOR_PID=$SPAWNED_PID
-    # As GNOME Shell: seconds when idle, several times that when the machine is busy.
-    E2E_TIMEOUT=$((E2E_TIMEOUT * 3)) poll_until test -s "$E2E_TMP/kwin/display" || fail "KWin did not start"
+    bed_started KWin test -s "$E2E_TMP/kwin/display"
     DISPLAY="$(cat "$E2E_TMP/kwin/display")"
     export DISPLAY
-    start_desktop "$E2E_TMP/kwin" "${as[@]}"
+    start_desktop "$E2E_TMP/kwin" "${BED_AS[@]}"
 }
 
 # A Wine prefix made once and kept outside the clone, beside Qt for Windows, with what a Windows machine
@@ -304,10 +310,13 @@ expect_centred()
     ((dx * dx <= 1 && dy * dy <= 1)) || fail "$3 is centred ($dx, $dy) px off its window's centre"
 }
 focus_window() { timeout "$E2E_TIMEOUT" xdotool windowfocus --sync "$1" || fail "window $1 took no focus"; }
-# Exactly TEXT, byte for byte: the x keeps a trailing newline. An empty clipboard makes xclip fail.
+# clipboard_is TEXT [PASTE...]: the clipboard holds exactly TEXT, byte for byte, as PASTE (by default an X
+# program, xclip) pastes it: the x keeps a trailing newline. An empty clipboard makes the paste fail.
 clipboard_is()
 {
-    CLIPBOARD_SEEN="$(timeout 5 xclip -selection clipboard -o 2>/dev/null || true; printf x)"
+    local paste=("${@:2}")
+    [ "${#paste[@]}" != 0 ] || paste=(xclip -selection clipboard -o)
+    CLIPBOARD_SEEN="$(timeout 5 "${paste[@]}" 2>/dev/null || true; printf x)"
     CLIPBOARD_SEEN="${CLIPBOARD_SEEN%x}"
     [ "$CLIPBOARD_SEEN" = "$1" ]
 }

@@ -2,10 +2,6 @@
 // What the end-to-end driver needs that xdotool, swaymsg and grim cannot do:
 //   e2etool points                  the layouts' click points in pixels at scale 1, as shell assignments
 //   e2etool close WINDOW-ID         asks an X window to close as a window manager's close button does
-//   e2etool copy-behind-click WINDOW-ID X Y
-//                                   a left click at X, Y of an X window that leaves Qt's time where it was,
-//                                   and right behind it a copy of "other" by this tool; it says "ready",
-//                                   serves the text, and says "lost" and ends when another program copies
 //   e2etool window WxH+X+Y RRGGBB [SCALE]
 //                                   another application's window of one colour at that place: an X window,
 //                                   or in a Wayland session a native surface (of a scale of its own, see
@@ -13,36 +9,23 @@
 //                                   and "press BUTTON" and "release BUTTON" for each that reaches it
 //   e2etool grid WxH+X+Y BB SCALE   a native window drawn at that scale, each physical pixel in a colour of
 //                                   its own (see gridWindow); it says "ready" once shown
-//   e2etool latency X Y SX SY RRGGBB
-//                                   frames from a pointer move to X, Y until SX, SY shows RRGGBB (see
-//                                   latency)
 //   e2etool grab SECONDS            holds the X pointer that long; status 1 when another client holds it
 //   e2etool manager                 an X clipboard manager that takes nothing over: it only answers
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
 //   e2etool compositor              a Wayland compositor that offers nothing (as GNOME offers none of
 //                                   wlroots' protocols); it says "ready SOCKET" in XDG_RUNTIME_DIR
-//   e2etool portal ANSWER...        a desktop portal on the session bus whose PickColor gives, call by
-//                                   call: "R,G,B" (sRGB, 0 to 1) picked ("~R,G,B" as an older portal that
-//                                   names its request object its own way, "+R,G,B" a second later),
-//                                   "cancel", "refuse" (response 2) or "error" (an error reply); it says
-//                                   "ready", then "pick N" for each call and "answered N" for each answer
 //   e2etool desktop FOLDER          the compositor's own input and screen on GNOME or KWin: what reaches the
 //                                   compositor itself (its colour picker) and what it shows. It says
 //                                   "ready", then reads lines "move X Y", "click BUTTON" (1 to 3),
-//                                   "key CODE" (evdev), "pixel X Y", "differ X Y W H RRGGBB" (how many
-//                                   pixels of the area are not that colour) and "shot FILE", and answers
-//                                   each with a line: "ok", RRGGBB, the number, or "error WHY". The
-//                                   compositor writes its pictures into FOLDER
-//   e2etool paste                   a native Wayland window that, once it has the keyboard focus, prints
-//                                   the clipboard's text and ends; status 1 when the clipboard is empty
-//   e2etool flip | halves           for the Wayland benchmark: a surface under everything over the whole
-//                                   output, of a new colour at every frame or of two halves, and a pointer
-//                                   moved to "X Y" for each such line read (see benchSurface)
+//                                   "key CODE" (evdev), "pixel X Y" and "differ X Y W H RRGGBB" (how many
+//                                   pixels of the area are not that colour), and answers each with a line:
+//                                   "ok", RRGGBB, the number, or "error WHY". The compositor writes its
+//                                   pictures into FOLDER
 #include "frminfolayout.h"
 #include "frmmainlayout.h"
 #include "wayland/shmbuffer.h"
-#include "wayland/wlglobals.h"
 #include "wayland/wlowners.h"
+#include "wlbound.h"
 #include "x11/atom.h"
 
 #include <QCoreApplication>
@@ -52,7 +35,6 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
-#include <QDBusVirtualObject>
 #include <QEventLoop>
 #include <QImage>
 #include <QTimer>
@@ -72,12 +54,10 @@
 #include <string_view>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include "fake-input-client-protocol.h"
 #include "viewporter-client-protocol.h"
-#include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 #define namespace layer_namespace // the generated C names an argument so
@@ -116,84 +96,6 @@ int close(xcb_connection_t *c, xcb_window_t window)
             c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message)));
     std::free(error);
     return error != nullptr ? 1 : 0;
-}
-
-// A copy of "other" by another client, taken right behind a click on WINDOW that carries no time: the
-// click reaches Zumeko before the news of the copy, as when a compositor's X bridge takes the clipboard
-// the moment a click gives an X window the focus. Qt reads every event it has at once before it handles
-// the click, so the copy is made while the server is held: Zumeko, having read the click alone, waits for
-// the server's first answer inside its click handler, and what it asks then comes after the copy.
-int copyBehindClick(xcb_connection_t *c, xcb_window_t window, std::int16_t x, std::int16_t y)
-{
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto *place
-        = xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, root, x, y), nullptr);
-    if (place == nullptr)
-        return 1;
-    xcb_button_press_event_t click {};
-    click.detail = XCB_BUTTON_INDEX_1;
-    // No time: Qt keeps its own. (A click with a time of the past went unheeded under a window manager.)
-    click.time = XCB_CURRENT_TIME;
-    click.root = root;
-    click.event = window;
-    click.root_x = place->dst_x;
-    click.root_y = place->dst_y;
-    click.event_x = x;
-    click.event_y = y;
-    click.same_screen = 1;
-    std::free(place);
-    const xcb_window_t owner = xcb_generate_id(c);
-    xcb_create_window(c, 0, owner, root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, 0, 0, nullptr);
-    const xcb_atom_t clipboard = InternAtom(c, "CLIPBOARD"), targets = InternAtom(c, "TARGETS"),
-                     utf8 = InternAtom(c, "UTF8_STRING");
-    xcb_grab_server(c);
-    for (const auto &[type, state] :
-        { std::pair { XCB_BUTTON_PRESS, 0 }, { XCB_BUTTON_RELEASE, XCB_BUTTON_MASK_1 } }) {
-        click.response_type = std::uint8_t(type);
-        click.state = std::uint16_t(state);
-        xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&click));
-    }
-    xcb_flush(c);
-    // Time for Zumeko to read the click and reach its first request: a slower Zumeko reads the copy's news
-    // with the click, and takes the clipboard as it should.
-    usleep(500000);
-    xcb_set_selection_owner(c, owner, clipboard, XCB_CURRENT_TIME);
-    xcb_ungrab_server(c);
-    xcb_flush(c);
-    say("ready\n");
-    const std::string_view text = "other";
-    while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
-        const int type = event->response_type & 0x7f;
-        if (type == XCB_SELECTION_CLEAR) {
-            say("lost\n");
-            std::free(event);
-            return 0;
-        }
-        if (type == XCB_SELECTION_REQUEST) {
-            const auto *request = reinterpret_cast<xcb_selection_request_event_t *>(event);
-            xcb_selection_notify_event_t notify {};
-            notify.response_type = XCB_SELECTION_NOTIFY;
-            notify.time = request->time;
-            notify.requestor = request->requestor;
-            notify.selection = request->selection;
-            notify.target = request->target;
-            notify.property = request->property;
-            if (request->target == targets) {
-                const xcb_atom_t offered[] = { targets, utf8, XCB_ATOM_STRING };
-                xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, request->property,
-                    XCB_ATOM_ATOM, 32, 3, offered);
-            } else if (request->target == utf8 || request->target == XCB_ATOM_STRING) {
-                xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, request->property,
-                    request->target, 8, std::uint32_t(text.size()), text.data());
-            } else {
-                notify.property = XCB_NONE;
-            }
-            xcb_send_event(c, 0, request->requestor, 0, reinterpret_cast<const char *>(&notify));
-            xcb_flush(c);
-        }
-        std::free(event);
-    }
-    return 1;
 }
 
 int xWindow(xcb_connection_t *c, int width, int height, int x, int y, unsigned rgb)
@@ -276,19 +178,18 @@ int manager(xcb_connection_t *c)
 
 // The globals this tool uses, bound as the compositor announces them. The connection is never closed: what
 // is made on it stays reachable, as the leak checker sees, until the program ends.
-Wl::Globals &wayland()
+Wl::Bound &wayland()
 {
     // The compositor from version 3 on, for buffers of a scale of their own; KWin's fake input from 4 on,
     // for keys.
-    static auto *const globals = new Wl::Globals({ { &wl_compositor_interface, 3 }, { &wl_shm_interface },
+    static auto *const globals = new Wl::Bound({ { &wl_compositor_interface, 3 }, { &wl_shm_interface },
         { &wl_seat_interface }, { &zwlr_layer_shell_v1_interface },
         { &zwlr_virtual_pointer_manager_v1_interface }, { &xdg_wm_base_interface },
-        { &wl_data_device_manager_interface }, { &org_kde_kwin_fake_input_interface, 4 },
-        { &wp_viewporter_interface }, { &zwlr_screencopy_manager_v1_interface }, { &wl_output_interface } });
+        { &org_kde_kwin_fake_input_interface, 4 }, { &wp_viewporter_interface } });
     return *globals;
 }
 
-int serve(const Wl::Globals &w)
+int serve(const Wl::Bound &w)
 {
     while (wl_display_dispatch(w.display()) >= 0) { }
     return 1;
@@ -296,7 +197,7 @@ int serve(const Wl::Globals &w)
 
 // On the top layer, below Zumeko's overlays, at an exact place of the output the compositor gives it.
 void placeOnLayer(
-    Wl::Globals &w, zwlr_layer_shell_v1 *layers, wl_surface *surface, int width, int height, int x, int y)
+    Wl::Bound &w, zwlr_layer_shell_v1 *layers, wl_surface *surface, int width, int height, int x, int y)
 {
     zwlr_layer_surface_v1 *layer = zwlr_layer_shell_v1_get_layer_surface(
         layers, surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, "e2etool");
@@ -315,14 +216,14 @@ void placeOnLayer(
     wl_display_roundtrip(w.display());
 }
 
-// A window of xdg-shell, for a compositor without the layer shell (GNOME), which places it itself; once
-// configured it has the size the compositor gave it, or the one asked for.
+// A maximized window of xdg-shell, for a compositor without the layer shell (GNOME), which places it itself;
+// once configured it has the size the compositor gave it, or the one asked for.
 struct Toplevel {
     wl_surface *surface = nullptr;
     int width = 0, height = 0;
     bool configured = false;
 };
-bool showToplevel(Wl::Globals &w, Toplevel &t, bool maximized)
+bool showToplevel(Wl::Bound &w, Toplevel &t)
 {
     auto *shell = w.get<xdg_wm_base>(xdg_wm_base_interface);
     if (shell == nullptr)
@@ -350,8 +251,7 @@ bool showToplevel(Wl::Globals &w, Toplevel &t, bool maximized)
     xdg_surface_add_listener(surface, &configured, &t);
     xdg_toplevel_add_listener(toplevel, &sized, &t);
     xdg_toplevel_set_title(toplevel, "e2etool");
-    if (maximized)
-        xdg_toplevel_set_maximized(toplevel);
+    xdg_toplevel_set_maximized(toplevel);
     wl_surface_commit(t.surface);
     while (!t.configured && wl_display_dispatch(w.display()) >= 0) { }
     return t.configured;
@@ -360,7 +260,7 @@ bool showToplevel(Wl::Globals &w, Toplevel &t, bool maximized)
 // A buffer of one colour; at a scale of 2 each of its pixels is four, each quarter in a colour of its own:
 // RRGGBB at the top left, its red, green or blue inverted at the top right, bottom left and bottom right.
 // Null when it cannot be had.
-std::unique_ptr<Wl::ShmBuffer> fill(Wl::Globals &w, int width, int height, unsigned rgb, int scale)
+std::unique_ptr<Wl::ShmBuffer> fill(Wl::Bound &w, int width, int height, unsigned rgb, int scale)
 {
     const int stride = 4 * width * scale, size = stride * height * scale;
     auto buffer = std::make_unique<Wl::ShmBuffer>(
@@ -378,7 +278,7 @@ std::unique_ptr<Wl::ShmBuffer> fill(Wl::Globals &w, int width, int height, unsig
 // A window on the layer shell drawn in the output's physical pixels at any scale (its buffer that many times
 // the window's size, shown at the window's size): the physical pixel in column c and row r of it is
 // #CCRRBB, c and r counted from its top left and cut to 8 bits, so that a colour tells the pixel.
-int gridWindow(Wl::Globals &w, int width, int height, int x, int y, double scale, unsigned blue)
+int gridWindow(Wl::Bound &w, int width, int height, int x, int y, double scale, unsigned blue)
 {
     auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
     auto *viewporter = w.get<wp_viewporter>(wp_viewporter_interface);
@@ -407,78 +307,14 @@ int gridWindow(Wl::Globals &w, int width, int height, int x, int y, double scale
     return serve(w);
 }
 
-// How many frames of the first output it takes, from a pointer move to X, Y (made just after a frame), until
-// the screen shows RRGGBB at SX, SY: each screencopy capture is answered on the next frame, so capturing
-// that pixel again and again counts the frames. Prints "frames N"; status 1 when 30 frames show no change.
-int latency(Wl::Globals &w, int x, int y, int sx, int sy, unsigned rgb)
-{
-    auto *copies = w.get<zwlr_screencopy_manager_v1>(zwlr_screencopy_manager_v1_interface);
-    auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
-    auto *output = w.get<wl_output>(wl_output_interface);
-    if (copies == nullptr || pointers == nullptr || output == nullptr)
-        return 2;
-    struct Capture {
-        Wl::Globals *w;
-        std::unique_ptr<Wl::ShmBuffer> buffer;
-        bool bgr = false, over = false, failed = false;
-    } capture { &w, nullptr };
-    static const zwlr_screencopy_frame_v1_listener listener = {
-        [](void *data, zwlr_screencopy_frame_v1 *frame, std::uint32_t format, std::uint32_t width,
-            std::uint32_t height, std::uint32_t stride) {
-            auto *c = static_cast<Capture *>(data);
-            if (c->buffer == nullptr)
-                c->buffer = std::make_unique<Wl::ShmBuffer>(c->w->get<wl_shm>(wl_shm_interface), int(width),
-                    int(height), int(stride), WL_SHM_FORMAT_XRGB8888);
-            c->bgr = format != WL_SHM_FORMAT_XRGB8888 && format != WL_SHM_FORMAT_ARGB8888;
-            zwlr_screencopy_frame_v1_copy(frame, c->buffer->buffer.get());
-        },
-        ignore,
-        [](void *data, zwlr_screencopy_frame_v1 *, std::uint32_t, std::uint32_t, std::uint32_t) {
-            static_cast<Capture *>(data)->over = true;
-        },
-        [](void *data, zwlr_screencopy_frame_v1 *) { static_cast<Capture *>(data)->failed = true; },
-        ignore,
-        ignore,
-        ignore,
-    };
-    // The pixel as the next frame shows it.
-    const auto next = [&] {
-        capture.over = capture.failed = false;
-        zwlr_screencopy_frame_v1 *frame
-            = zwlr_screencopy_manager_v1_capture_output_region(copies, 0, output, sx, sy, 1, 1);
-        zwlr_screencopy_frame_v1_add_listener(frame, &listener, &capture);
-        while (!capture.over && !capture.failed && wl_display_dispatch(w.display()) >= 0) { }
-        zwlr_screencopy_frame_v1_destroy(frame);
-        const std::uint32_t *pixel = capture.buffer != nullptr ? capture.buffer->words() : nullptr;
-        const std::uint32_t p = pixel != nullptr ? *pixel & 0xFFFFFF : 0;
-        return capture.failed ? ~0u : capture.bgr ? (p & 0xFF) << 16 | (p & 0xFF00) | p >> 16 : p;
-    };
-    zwlr_virtual_pointer_v1 *pointer
-        = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointers, w.get<wl_seat>(wl_seat_interface));
-    next();
-    if (next() == rgb)
-        return 2; // already there: nothing to measure
-    // Just after a frame, so that the count is of whole frames.
-    zwlr_virtual_pointer_v1_motion_absolute(pointer, 0, std::uint32_t(x), std::uint32_t(y), 1280, 1024);
-    zwlr_virtual_pointer_v1_frame(pointer);
-    for (int frames = 1; frames <= 30; ++frames) {
-        if (next() == rgb) {
-            say("frames %d\n", frames);
-            return 0;
-        }
-    }
-    say("frames >30\n");
-    return 1;
-}
-
 // Another application's window: on the layer shell where there is one, else a maximized toplevel, which is
 // under every point outside the other windows and the compositor's own bars.
-int nativeWindow(Wl::Globals &w, int width, int height, int x, int y, unsigned rgb, int scale)
+int nativeWindow(Wl::Bound &w, int width, int height, int x, int y, unsigned rgb, int scale)
 {
     auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
     auto *seat = w.get<wl_seat>(wl_seat_interface);
     Toplevel t { nullptr, width, height, false };
-    if (seat == nullptr || (layers == nullptr && !showToplevel(w, t, true)))
+    if (seat == nullptr || (layers == nullptr && !showToplevel(w, t)))
         return 1;
     const auto buffer
         = layers != nullptr ? fill(w, width, height, rgb, scale) : fill(w, t.width, t.height, rgb, 1);
@@ -508,227 +344,6 @@ int nativeWindow(Wl::Globals &w, int width, int height, int x, int y, unsigned r
     return serve(w);
 }
 
-// What the Wayland benchmark needs of a compositor besides Zumeko: a surface over the whole output that shows
-// a new colour at every frame the output shows (FLIP), so that every fresh capture sees a colour it has not
-// seen before, or HalfLeft on its left half and HalfRight on its right. It gives the seat a virtual pointer,
-// which it moves to "X Y" for each such line on its input, and says "ready" once the surface is shown.
-constexpr std::uint32_t HalfLeft = 0x102030, HalfRight = 0xC0D0E0;
-
-int benchSurface(Wl::Globals &w, bool flip)
-{
-    struct Surface {
-        bool flip = false;
-        wl_surface *surface = nullptr;
-        std::unique_ptr<Wl::ShmBuffer> buffers[2];
-        int width = 0, height = 0;
-        unsigned frame = 0;
-
-        void show()
-        {
-            const Wl::ShmBuffer &buffer = *buffers[frame % 2];
-            std::uint32_t *pixels = buffer.words();
-            // Odd steps of each channel, so that a colour does not come back for a long while.
-            const std::uint32_t step = (frame * 0x0103'05u) & 0xFFFFFFu;
-            for (int y = 0; y < height; ++y) {
-                for (int x = 0; x < width; ++x)
-                    pixels[y * width + x] = 0xFF000000 | (flip ? step : x < width / 2 ? HalfLeft : HalfRight);
-            }
-            wl_surface_attach(surface, buffer.buffer.get(), 0, 0);
-            wl_surface_damage(surface, 0, 0, width, height);
-            if (flip) {
-                static const wl_callback_listener next
-                    = { [](void *data, wl_callback *callback, std::uint32_t) {
-                          wl_callback_destroy(callback);
-                          auto *s = static_cast<Surface *>(data);
-                          ++s->frame;
-                          s->show();
-                      } };
-                wl_callback_add_listener(wl_surface_frame(surface), &next, this);
-            }
-            wl_surface_commit(surface);
-        }
-    } s;
-    s.flip = flip;
-    auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
-    auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
-    if (layers == nullptr || pointers == nullptr)
-        return 1;
-    zwlr_virtual_pointer_v1 *pointer
-        = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointers, w.get<wl_seat>(wl_seat_interface));
-    s.surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
-    // Below everything else, over the whole output.
-    zwlr_layer_surface_v1 *layer = zwlr_layer_shell_v1_get_layer_surface(
-        layers, s.surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM, "e2etool");
-    zwlr_layer_surface_v1_set_anchor(layer,
-        ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM
-            | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
-    zwlr_layer_surface_v1_set_exclusive_zone(layer, -1);
-    static const zwlr_layer_surface_v1_listener configured = {
-        [](void *data, zwlr_layer_surface_v1 *l, std::uint32_t serial, std::uint32_t width,
-            std::uint32_t height) {
-            zwlr_layer_surface_v1_ack_configure(l, serial);
-            static_cast<Surface *>(data)->width = int(width);
-            static_cast<Surface *>(data)->height = int(height);
-        },
-        ignore,
-    };
-    zwlr_layer_surface_v1_add_listener(layer, &configured, &s);
-    wl_surface_commit(s.surface);
-    wl_display_roundtrip(w.display());
-    for (auto &buffer : s.buffers) {
-        buffer = std::make_unique<Wl::ShmBuffer>(
-            w.get<wl_shm>(wl_shm_interface), s.width, s.height, 4 * s.width, WL_SHM_FORMAT_XRGB8888);
-        if (buffer->buffer == nullptr)
-            return 1;
-    }
-    s.show();
-    wl_display_roundtrip(w.display());
-    say("ready\n");
-
-    pollfd fds[2] = { { wl_display_get_fd(w.display()), POLLIN, 0 }, { STDIN_FILENO, POLLIN, 0 } };
-    std::string line;
-    char chunk[64];
-    for (;;) {
-        wl_display_flush(w.display());
-        if (poll(fds, 2, -1) < 0)
-            return 1;
-        if ((fds[0].revents & POLLIN) != 0 && wl_display_dispatch(w.display()) < 0)
-            return 1;
-        if ((fds[1].revents & (POLLIN | POLLHUP)) != 0) {
-            const ssize_t n = read(STDIN_FILENO, chunk, sizeof chunk);
-            if (n <= 0)
-                return 0;
-            line.append(chunk, std::size_t(n));
-            for (std::size_t end; (end = line.find('\n')) != std::string::npos; line.erase(0, end + 1)) {
-                unsigned x = 0, y = 0;
-                if (std::sscanf(line.c_str(), "%u %u", &x, &y) == 2) {
-                    zwlr_virtual_pointer_v1_motion_absolute(
-                        pointer, 0, x, y, std::uint32_t(s.width), std::uint32_t(s.height));
-                    zwlr_virtual_pointer_v1_frame(pointer);
-                }
-            }
-        }
-    }
-}
-
-// Where the compositor offers no data control (GNOME) only a window with the keyboard focus is offered the
-// clipboard, as a program the user pastes into is.
-int paste(Wl::Globals &w)
-{
-    struct Clipboard {
-        wl_data_offer *offer = nullptr;
-        std::string type;
-        bool focused = false;
-    } clipboard;
-    auto *devices = w.get<wl_data_device_manager>(wl_data_device_manager_interface);
-    auto *seat = w.get<wl_seat>(wl_seat_interface);
-    if (devices == nullptr || seat == nullptr)
-        return 2;
-    static const wl_data_offer_listener types
-        = { [](void *data, wl_data_offer *, const char *type) {
-               auto *c = static_cast<Clipboard *>(data);
-               // The first text type the compositor names that says its encoding, else plain text.
-               if (std::string_view(type) == "text/plain;charset=utf-8"
-                   || (c->type.empty() && std::string_view(type) == "text/plain"))
-                   c->type = type;
-           },
-              ignore, ignore };
-    static const wl_data_device_listener offers = { [](void *data, wl_data_device *, wl_data_offer *offer) {
-                                                       static_cast<Clipboard *>(data)->type.clear();
-                                                       wl_data_offer_add_listener(offer, &types, data);
-                                                   },
-        ignore, ignore, ignore, ignore,
-        [](void *data, wl_data_device *, wl_data_offer *offer) {
-            static_cast<Clipboard *>(data)->offer = offer;
-        } };
-    wl_data_device_add_listener(wl_data_device_manager_get_data_device(devices, seat), &offers, &clipboard);
-    static const wl_keyboard_listener keys
-        = { [](void *, wl_keyboard *, std::uint32_t, std::int32_t fd, std::uint32_t) { ::close(fd); },
-              [](void *data, wl_keyboard *, std::uint32_t, wl_surface *, wl_array *) {
-                  static_cast<Clipboard *>(data)->focused = true;
-              },
-              ignore, ignore, ignore, ignore };
-    wl_keyboard_add_listener(wl_seat_get_keyboard(seat), &keys, &clipboard);
-    Toplevel t { nullptr, 16, 16, false };
-    std::unique_ptr<Wl::ShmBuffer> buffer;
-    if (!showToplevel(w, t, false) || (buffer = fill(w, t.width, t.height, 0xFFFFFF, 1)) == nullptr)
-        return 2;
-    wl_surface_attach(t.surface, buffer->buffer.get(), 0, 0);
-    wl_surface_commit(t.surface);
-    while (!clipboard.focused && wl_display_dispatch(w.display()) >= 0) { }
-    wl_display_roundtrip(w.display()); // the selection comes with the focus
-    int pipe[2];
-    if (clipboard.offer == nullptr || clipboard.type.empty() || ::pipe2(pipe, O_CLOEXEC) != 0)
-        return 1;
-    wl_data_offer_receive(clipboard.offer, clipboard.type.c_str(), pipe[1]);
-    ::close(pipe[1]);
-    wl_display_flush(w.display());
-    char text[4096];
-    for (ssize_t n; (n = read(pipe[0], text, sizeof text)) > 0;)
-        std::fwrite(text, 1, std::size_t(n), stdout);
-    return 0;
-}
-
-class Portal final : public QDBusVirtualObject {
-public:
-    explicit Portal(QStringList answers)
-        : m_answers(std::move(answers))
-    {
-    }
-    QString introspect(const QString &) const override { return {}; }
-    bool handleMessage(const QDBusMessage &call, const QDBusConnection &bus) override
-    {
-        if (call.member() != u"PickColor"_s)
-            return false;
-        say("pick %d\n", ++m_calls);
-        const QString answer = m_answers.isEmpty() ? u"error"_s : m_answers.takeFirst();
-        if (answer == u"error"_s)
-            return bus.send(
-                call.createErrorReply(u"org.freedesktop.portal.Error.Failed"_s, u"no picker here"_s));
-        const bool older = answer.startsWith(u'~'), slow = answer.startsWith(u'+');
-        const QString path = u"/org/freedesktop/portal/desktop/request/%1/%2"_s.arg(
-            older ? u"older"_s : call.service().mid(1).replace(u'.', u'_'),
-            qdbus_cast<QVariantMap>(call.arguments().value(1)).value(u"handle_token"_s).toString());
-
-        bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(path))));
-        // The answer comes later, from the request object, as a real portal's does when the user has picked.
-        QTimer::singleShot(slow ? 1000 : 50, [answer, path, n = m_calls] {
-            QDBusMessage response
-                = QDBusMessage::createSignal(path, u"org.freedesktop.portal.Request"_s, u"Response"_s);
-            const QStringList rgb
-                = answer.mid(answer.startsWith(u'~') || answer.startsWith(u'+') ? 1 : 0).split(u',');
-            QVariantMap results;
-            if (rgb.size() == 3) {
-                QDBusArgument color;
-                color.beginStructure();
-                color << rgb[0].toDouble() << rgb[1].toDouble() << rgb[2].toDouble();
-                color.endStructure();
-                results[u"color"_s] = QVariant::fromValue(color);
-            }
-            response << uint(rgb.size() == 3 ? 0 : answer == u"cancel"_s ? 1 : 2) << results;
-            QDBusConnection::sessionBus().send(response);
-            say("answered %d\n", n);
-        });
-        return true;
-    }
-
-private:
-    QStringList m_answers;
-    int m_calls = 0;
-};
-
-int portal(int argc, char *argv[])
-{
-    QCoreApplication app(argc, argv);
-    Portal portal(app.arguments().mid(2));
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerVirtualObject(u"/org/freedesktop/portal/desktop"_s, &portal)
-        || !bus.registerService(u"org.freedesktop.portal.Desktop"_s))
-        return 1;
-    say("ready\n");
-    return app.exec();
-}
-
 // The compositor's own input and screen, for what must reach the compositor itself (its colour picker) and
 // what it shows; buttons and keys are evdev codes.
 class Desktop {
@@ -739,8 +354,7 @@ public:
     virtual QString move(int x, int y) = 0;
     virtual QString button(int code, bool pressed) = 0;
     virtual QString key(int code, bool pressed) = 0;
-    // The area as the compositor shows it, without the cursor (all of it for a width of 0); null when it
-    // cannot be had.
+    // The area as the compositor shows it, without the cursor; null when it cannot be had.
     virtual QImage capture(int x, int y, int width, int height) = 0;
 
     QString run(const QStringList &words)
@@ -758,15 +372,11 @@ public:
             for (bool pressed : { true, false })
                 if (error.isEmpty())
                     error = command == u"key"_s ? key(code, pressed) : button(code, pressed);
-        } else if (command == u"pixel"_s || command == u"differ"_s || command == u"shot"_s) {
-            const bool pixel = command == u"pixel"_s, shot = command == u"shot"_s;
-            const QImage area = shot
-                ? capture(0, 0, 0, 0)
-                : capture(number(1), number(2), pixel ? 1 : number(3), pixel ? 1 : number(4));
+        } else if (command == u"pixel"_s || command == u"differ"_s) {
+            const bool pixel = command == u"pixel"_s;
+            const QImage area = capture(number(1), number(2), pixel ? 1 : number(3), pixel ? 1 : number(4));
             if (area.isNull())
                 return u"error the screen cannot be read"_s;
-            if (shot)
-                return area.save(words.value(1)) ? u"ok"_s : u"error cannot write "_s + words.value(1);
             if (pixel)
                 return u"%1"_s.arg(qulonglong(area.pixel(0, 0) & 0xFFFFFF), 6, 16, QChar(u'0')).toUpper();
             int differing = 0;
@@ -842,10 +452,8 @@ public:
     QImage capture(int x, int y, int width, int height) override
     {
         const QString file = m_folder + u"/area.png"_s;
-        const QDBusMessage reply = width == 0 ? call(u"Screenshot"_s, u"/org/gnome/Shell/Screenshot"_s, u""_s,
-                                       u"Screenshot"_s, { false, false, file })
-                                              : call(u"Screenshot"_s, u"/org/gnome/Shell/Screenshot"_s, u""_s,
-                                                  u"ScreenshotArea"_s, { x, y, width, height, false, file });
+        const QDBusMessage reply = call(u"Screenshot"_s, u"/org/gnome/Shell/Screenshot"_s, u""_s,
+            u"ScreenshotArea"_s, { x, y, width, height, false, file });
         return reply.type() == QDBusMessage::ErrorMessage
             ? QImage()
             : QImage(file).convertToFormat(QImage::Format_RGB32);
@@ -877,7 +485,7 @@ private:
 // screenshots, which it writes to a pipe as the raw lines of a QImage.
 class KWinDesktop final : public Desktop {
 public:
-    explicit KWinDesktop(Wl::Globals &wayland)
+    explicit KWinDesktop(Wl::Bound &wayland)
         : m_wayland(wayland)
     {
     }
@@ -912,16 +520,13 @@ public:
         if (::pipe2(pipe, O_CLOEXEC) != 0)
             return {};
         QDBusMessage call = QDBusMessage::createMethodCall(u"org.kde.KWin"_s, u"/org/kde/KWin/ScreenShot2"_s,
-            u"org.kde.KWin.ScreenShot2"_s, width == 0 ? u"CaptureWorkspace"_s : u"CaptureArea"_s);
+            u"org.kde.KWin.ScreenShot2"_s, u"CaptureArea"_s);
         const QVariantMap options { { u"include-cursor"_s, false }, { u"native-resolution"_s, true } };
         {
             // Our copy of the pipe's end is gone before we read, so that KWin's closing it ends the data.
             const QDBusUnixFileDescriptor sink(pipe[1]);
             ::close(pipe[1]);
-            if (width == 0)
-                call << options << QVariant::fromValue(sink);
-            else
-                call << x << y << uint(width) << uint(height) << options << QVariant::fromValue(sink);
+            call << x << y << uint(width) << uint(height) << options << QVariant::fromValue(sink);
             call = m_bus.call(call, QDBus::Block, 10000);
         }
         QByteArray data;
@@ -946,7 +551,7 @@ private:
         return wl_display_roundtrip(m_wayland.display()) < 0 ? u"the compositor went away"_s : QString();
     }
 
-    Wl::Globals &m_wayland;
+    Wl::Bound &m_wayland;
     org_kde_kwin_fake_input *m_input = nullptr;
 };
 
@@ -954,7 +559,7 @@ int desktop(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     std::unique_ptr<Desktop> desktop;
-    Wl::Globals &connection = wayland();
+    Wl::Bound &connection = wayland();
     if (QDBusConnection::sessionBus().interface()->isServiceRegistered(u"org.kde.KWin"_s))
         desktop = std::make_unique<KWinDesktop>(connection);
     else
@@ -991,8 +596,6 @@ int main(int argc, char *argv[])
         point("ABOUT_URL", I::LblUrl, {}, 10);
         return 0;
     }
-    if (command == "portal")
-        return portal(argc, argv);
     if (command == "desktop")
         return desktop(argc, argv);
     if (command == "compositor") {
@@ -1006,12 +609,9 @@ int main(int argc, char *argv[])
     }
     int width = 0, height = 0, x = 0, y = 0;
     unsigned rgb = 0;
-    if (command == "paste") {
-        return paste(wayland());
-    }
-    if (command == "pointer" || command == "grid" || command == "latency" || command == "flip"
-        || command == "halves" || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
-        Wl::Globals &w = wayland();
+    if (command == "pointer" || command == "grid"
+        || (command == "window" && std::getenv("WAYLAND_DISPLAY") != nullptr)) {
+        Wl::Bound &w = wayland();
         auto *pointers = w.get<zwlr_virtual_pointer_manager_v1>(zwlr_virtual_pointer_manager_v1_interface);
         if (command == "pointer" && pointers != nullptr) {
             zwlr_virtual_pointer_manager_v1_create_virtual_pointer(
@@ -1020,13 +620,6 @@ int main(int argc, char *argv[])
             say("ready\n");
             return serve(w);
         }
-        int sx = 0, sy = 0;
-        if (command == "latency" && argc == 7 && std::sscanf(argv[6], "%6x", &rgb) == 1
-            && (x = std::atoi(argv[2]), y = std::atoi(argv[3]), sx = std::atoi(argv[4]),
-                sy = std::atoi(argv[5]), true))
-            return latency(w, x, y, sx, sy, rgb);
-        if ((command == "flip" || command == "halves") && w.display() != nullptr)
-            return benchSurface(w, command == "flip");
         if (command == "grid" && argc == 5
             && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
             && std::sscanf(argv[3], "%2x", &rgb) == 1)
@@ -1041,9 +634,6 @@ int main(int argc, char *argv[])
         status = 2;
     else if (command == "close" && argc == 3)
         status = close(c, xcb_window_t(std::strtoul(argv[2], nullptr, 0)));
-    else if (command == "copy-behind-click" && argc == 5)
-        status = copyBehindClick(c, xcb_window_t(std::strtoul(argv[2], nullptr, 0)),
-            std::int16_t(std::atoi(argv[3])), std::int16_t(std::atoi(argv[4])));
     else if (command == "window" && argc == 4
         && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
         && std::sscanf(argv[3], "%6x", &rgb) == 1)
@@ -1054,10 +644,8 @@ int main(int argc, char *argv[])
         status = manager(c);
     if (status == 2)
         std::fprintf(stderr,
-            "usage: e2etool points | close ID | copy-behind-click ID X Y | window WxH+X+Y RRGGBB | "
-            "grab SECONDS | manager | pointer | compositor | portal ANSWER... | desktop FOLDER | paste | "
-            "flip | "
-            "halves\n");
+            "usage: e2etool points | close ID | window WxH+X+Y RRGGBB | grab SECONDS | manager | pointer | "
+            "compositor | desktop FOLDER\n");
     xcb_disconnect(c);
     return status;
 }

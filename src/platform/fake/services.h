@@ -23,6 +23,7 @@ public:
         = [](std::int32_t, std::int32_t) { return std::int32_t { 0 }; };
     std::string folder; // where copies see each other
     std::string display = ":9";
+    bool clipboardRefuses = false;
 
     // What the program did.
     int cursorReads = 0;
@@ -42,6 +43,7 @@ public:
     std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client) override;
     std::string instanceFolder() override { return folder; }
     std::string displayName() override { return display; }
+    bool putOnClipboard(const std::function<bool()> &write) override { return !clipboardRefuses && write(); }
 
 private:
     ContextTable m_contexts { 0x4000 };
