@@ -263,6 +263,8 @@ private Q_SLOTS:
             << QSize(1280, 1024) << QSize(853, 682) << QPointF(852.9, 10) << true << QPoint(1279, 15);
         QTest::newRow("1.5, last row")
             << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 682.9) << true << QPoint(0, 1023);
+        QTest::newRow("1.5, first column")
+            << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 10) << false << QPoint(0, 15);
         QTest::newRow("1.5, one before the last column")
             << QSize(1280, 1024) << QSize(853, 682) << QPointF(852.0, 10) << false << QPoint(1278, 15);
         QTest::newRow("1.2") << QSize(1920, 1080) << QSize(1599, 899) << QPointF(100.9, 50.5) << false
