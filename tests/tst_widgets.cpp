@@ -204,7 +204,8 @@ private Q_SLOTS:
             qPrintable(QFontInfo(cramped.font()).family()));
     }
 
-    // A lock left behind never blocks a start; a live copy's lock does, on its display only.
+    // A lock left behind never blocks a start; a live copy's lock does, on its display only; where no lock
+    // can be had at all, the start goes on.
     void locks_data()
     {
         QTest::addColumn<QString>("holder"); // who wrote the lock file
@@ -214,6 +215,7 @@ private Q_SLOTS:
         QTest::newRow("this very process, its number come round") << u"self"_s << u":9"_s << false;
         QTest::newRow("a running copy") << u"running"_s << u":9"_s << true;
         QTest::newRow("a running copy on another display") << u"running"_s << u":10"_s << false;
+        QTest::newRow("no folder to lock in") << u"nobody"_s << u":9"_s << false;
     }
     void locks()
     {
@@ -224,7 +226,9 @@ private Q_SLOTS:
         Forms::ReleaseInstanceLock();
         const QString lockFile = m_runtime.filePath(u"zumeko-_3A9.lock"_s); // the display ":9"
         QLockFile running(lockFile);
-        if (holder == u"running"_s) {
+        if (holder == u"nobody"_s) {
+            m_fake->folder = "/proc/zumeko"; // no folder can be made there, not even by root
+        } else if (holder == u"running"_s) {
             QVERIFY(running.tryLock(0));
         } else if (holder == u"killed"_s) {
             const pid_t child = fork();
@@ -239,7 +243,7 @@ private Q_SLOTS:
             leftover.write(QByteArray::number(QCoreApplication::applicationPid()) + "\ntst_widgets\n"
                 + QSysInfo::machineHostName().toUtf8() + '\n');
         }
-        QVERIFY(QFile::exists(lockFile));
+        QVERIFY(QFile::exists(lockFile) != (holder == u"nobody"_s));
         m_fake->display = display.toStdString();
         FrmMain second(*m_platform);
         QCOMPARE(second.Form_Load(), !refused);
