@@ -57,6 +57,10 @@ int main(int argc, char *argv[])
     // and in X sessions, the X clipboard is kept.
     WaylandClipboardKeeper wayland(text);
     if (wayland.available()) {
+        // Zumeko's X selection, still held, may be on its way to Wayland through the bridge: set after ours,
+        // it would cancel ours, and leave nothing once Zumeko ends (seen on a busy KWin). Given up first,
+        // it is dropped there.
+        X11ClipboardKeeper(text).release();
         if (!wayland.take() || !detach())
             return 1;
         wayland.serve();

@@ -31,6 +31,15 @@ bool X11ClipboardKeeper::take()
     return owner != nullptr && owner->owner == m_window;
 }
 
+void X11ClipboardKeeper::release()
+{
+    if (xcb_connection_has_error(m_connection) != 0)
+        return;
+    xcb_set_selection_owner(m_connection, XCB_NONE, InternAtom(m_connection, "CLIPBOARD"), XCB_CURRENT_TIME);
+    // Until the server has done it, and told the bridge.
+    std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+}
+
 void X11ClipboardKeeper::serve()
 {
     xcb_connection_t *c = m_connection;

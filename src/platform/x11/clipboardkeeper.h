@@ -17,6 +17,8 @@ public:
 
     // Takes the clipboard; true once the server says it is ours.
     bool take();
+    // Leaves the clipboard with no owner, whoever holds it.
+    void release();
     // Answers every request for the text (UTF8_STRING, STRING, TEXT, and the list of them, TARGETS) until
     // another program copies something or the X server goes away.
     void serve();
