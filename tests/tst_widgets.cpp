@@ -228,6 +228,9 @@ private Q_SLOTS:
         QLockFile running(lockFile);
         if (holder == u"nobody"_s) {
             m_fake->folder = "/proc/zumeko"; // no folder can be made there, not even by root
+            QTest::ignoreMessage(QtWarningMsg,
+                "zumeko: no lock can be had in \"/proc/zumeko\", so another copy on this display goes "
+                "unseen");
         } else if (holder == u"running"_s) {
             QVERIFY(running.tryLock(0));
         } else if (holder == u"killed"_s) {

@@ -9,7 +9,6 @@
 #include <QStandardPaths>
 #include <QString>
 
-#include <cstdio>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -36,8 +35,7 @@ bool PrevInstance(const QString &folder, const QString &display)
     // Without a lock the rule is off: the start goes on, and says so rather than letting a second copy
     // slip by unnoticed.
     const auto noLock = [&base] {
-        std::fprintf(stderr,
-            "zumeko: no lock can be had in \"%s\", so another copy on this display goes unseen\n",
+        qWarning("zumeko: no lock can be had in \"%s\", so another copy on this display goes unseen",
             qUtf8Printable(base));
         return false;
     };
