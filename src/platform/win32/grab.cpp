@@ -62,7 +62,9 @@ namespace {
         if (owner == nullptr)
             return CallNextHookEx(nullptr, code, message, data);
         const POINT at = reinterpret_cast<const MSLLHOOKSTRUCT *>(data)->pt;
-        if (message == WM_MOUSEMOVE) {
+        if (message == WM_MOUSEWHEEL || message == WM_MOUSEHWHEEL) {
+            return 1; // no click, and the window underneath gets no turn either
+        } else if (message == WM_MOUSEMOVE) {
             PostMessageW(owner, Report, Moved, windowAt(at));
         } else if (const WPARAM release = releaseOf(message); release != 0) {
             releaseToSwallow = release;

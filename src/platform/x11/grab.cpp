@@ -77,12 +77,14 @@ void X11PointerGrab::dispatch()
         // The root's child under the pointer comes with each event: the window a user sees there.
         const auto *pointer = reinterpret_cast<const xcb_motion_notify_event_t *>(event);
         const xcb_window_t under = pointer->child != XCB_NONE ? pointer->child : m_root;
+        // Buttons 4 to 7 are the wheel's turns and tilts, each a press and a release: no click.
+        const bool wheel = pointer->detail >= 4 && pointer->detail <= 7;
         if (type == XCB_MOTION_NOTIFY) {
             moved = under;
-        } else if (type == XCB_BUTTON_PRESS && !m_pressed) {
+        } else if (type == XCB_BUTTON_PRESS && !m_pressed && !wheel) {
             m_pressed = true;
             m_client.pointerPressed(Handle(under));
-        } else if (type == XCB_BUTTON_RELEASE && m_pressed) {
+        } else if (type == XCB_BUTTON_RELEASE && m_pressed && !wheel) {
             m_pressed = false;
             if (!m_held) // the capture ended with the press: now the grab goes too
                 ungrab();
