@@ -1,20 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "capturecontrol.h"
+#include "loupeview.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 
 namespace {
 // Often enough that a click soon after the window comes back, or after another program's grab has ended,
 // is caught; rarely enough to cost nothing.
 constexpr int RecheckInterval = 100; // milliseconds
+constexpr int FollowInterval = 10; // milliseconds: the sampling tick's
 } // namespace
 
 CaptureControl::CaptureControl(Module1::Services &services, QWidget *parent)
     : QWidget(parent)
     , m_grab(services.createPointerGrab(*this))
+    , m_services(services)
 {
+    m_follow.setInterval(FollowInterval);
+    connect(&m_follow, &QTimer::timeout, this, &CaptureControl::followPointer);
     m_recheck.setInterval(RecheckInterval);
     connect(&m_recheck, &QTimer::timeout, this, &CaptureControl::holdPointer);
     // The window tells when a modal box blocks it, when it is shown again and when its state changes.
@@ -38,7 +44,59 @@ void CaptureControl::CancelCapture()
     if (!m_armed)
         return;
     m_armed = false;
+    closeLoupe();
     m_grab->end();
+}
+
+void CaptureControl::pointerWheel(int notches)
+{
+    if (!m_armed)
+        return;
+    m_zoom = Loupe::Zoom(m_zoom, notches);
+    if (m_zoom == Loupe::Closed) {
+        closeLoupe();
+        return;
+    }
+    followPointer();
+    m_follow.start();
+}
+
+void CaptureControl::closeLoupe()
+{
+    m_zoom = Loupe::Closed;
+    m_follow.stop();
+    m_loupe.reset();
+}
+
+void CaptureControl::followPointer()
+{
+    Module1::CursorPoint at;
+    if (!m_services.cursorPos(at))
+        return;
+    // The monitor that holds the pointer, in screen pixels: Qt's logical geometry times its ratio.
+    const QScreen *screen = nullptr;
+    QRect monitor;
+    for (const QScreen *each : QGuiApplication::screens()) {
+        const qreal ratio = each->devicePixelRatio();
+        const QRect g = each->geometry();
+        const QRect physical(QPointF(g.topLeft() * ratio).toPoint(), QSizeF(g.size() * ratio).toSize());
+        if (physical.contains(at.x, at.y)) {
+            screen = each;
+            monitor = physical;
+        }
+    }
+    if (screen == nullptr) { // its screen went away
+        closeLoupe();
+        return;
+    }
+    const qreal ratio = screen->devicePixelRatio();
+    const int across = Loupe::Across(m_zoom, ratio), block = Loupe::BlockSizes[m_zoom];
+    const Loupe::Rect view = Loupe::View(at.x, at.y, across);
+    const Loupe::Rect place = Loupe::Placement(
+        at.x, at.y, across * block, { monitor.x(), monitor.y(), monitor.width(), monitor.height() }, ratio);
+    if (m_loupe == nullptr)
+        m_loupe = std::make_unique<LoupeView>();
+    m_loupe->showPixels(m_services.pixels(view.x, view.y, across, across), across, block, place, ratio);
 }
 
 void CaptureControl::holdPointer()
@@ -58,6 +116,8 @@ bool CaptureControl::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::WindowBlocked:
+        closeLoupe(); // a box of ours is the user's business now
+        [[fallthrough]];
     case QEvent::WindowUnblocked:
     case QEvent::Show:
     case QEvent::WindowStateChange:

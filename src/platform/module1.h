@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The operating-system services Zumeko calls directly, with the shapes of the Windows API they come
 // from, and the three program-wide variables the sampling code shares.
@@ -56,6 +57,9 @@ public:
         const char *parameters, const char *directory, int showCommand)
         = 0;
     virtual std::size_t liveContexts() const = 0; // device contexts handed out and not yet released
+    // The desktop's pixels in a rectangle at (x, y), row by row, each as pixel() reads it: NoColor beyond
+    // the screen's edge. The loupe's view; here read one by one, where a platform has no faster way.
+    virtual std::vector<std::int32_t> pixels(std::int32_t x, std::int32_t y, int width, int height);
 
     // Where this user's copies of Zumeko see each other: a folder that only this user can write to, found
     // without asking the environment (empty: the forms runtime's own choice), and the display or session

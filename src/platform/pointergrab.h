@@ -11,6 +11,7 @@ public:
     virtual void pointerMoved(Handle pointed) = 0; // the window under the pointer, the desktop over none
     virtual void pointerPressed(Handle pressed) = 0; // the click that fixes the colour; no window gets it
     virtual void screenUnreadable() = 0; // this desktop lets no program read the screen
+    virtual void pointerWheel(int) { } // notches the wheel was turned, away from the user when positive
 
 protected:
     ~GrabClient() = default;

@@ -81,6 +81,8 @@ void X11PointerGrab::dispatch()
         const bool wheel = pointer->detail >= 4 && pointer->detail <= 7;
         if (type == XCB_MOTION_NOTIFY) {
             moved = under;
+        } else if (type == XCB_BUTTON_PRESS && (pointer->detail == 4 || pointer->detail == 5)) {
+            m_client.pointerWheel(pointer->detail == 4 ? 1 : -1);
         } else if (type == XCB_BUTTON_PRESS && !m_pressed && !wheel) {
             m_pressed = true;
             m_client.pointerPressed(Handle(under));

@@ -16,6 +16,8 @@ public:
     explicit X11Source(X11Session &session);
 
     std::int32_t pixel(Handle window, std::int32_t x, std::int32_t y) override;
+    std::vector<std::int32_t> pixels(
+        Handle window, std::int32_t x, std::int32_t y, int width, int height) override;
     std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client, Handle desktop) override;
 
 private:
