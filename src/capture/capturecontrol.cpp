@@ -52,6 +52,8 @@ void CaptureControl::pointerWheel(int notches)
 {
     if (!m_armed)
         return;
+    if (m_zoom == Loupe::Closed)
+        m_grab->holdKeys(true);
     m_zoom = Loupe::Zoom(m_zoom, notches);
     if (m_zoom == Loupe::Closed) {
         closeLoupe();
@@ -61,8 +63,35 @@ void CaptureControl::pointerWheel(int notches)
     m_follow.start();
 }
 
+// Only while the loupe is open: the arrow keys move the pointer by one screen pixel, by ten with Shift.
+void CaptureControl::keyPressed(Module1::LoupeKey key, bool shift)
+{
+    if (m_zoom == Loupe::Closed)
+        return;
+    const int by = shift ? 10 : 1;
+    switch (key) {
+    case Module1::LoupeKey::Left:
+        m_grab->movePointer(-by, 0);
+        break;
+    case Module1::LoupeKey::Right:
+        m_grab->movePointer(by, 0);
+        break;
+    case Module1::LoupeKey::Up:
+        m_grab->movePointer(0, -by);
+        break;
+    case Module1::LoupeKey::Down:
+        m_grab->movePointer(0, by);
+        break;
+    case Module1::LoupeKey::Escape:
+        closeLoupe();
+        break;
+    }
+}
+
 void CaptureControl::closeLoupe()
 {
+    if (m_zoom != Loupe::Closed)
+        m_grab->holdKeys(false);
     m_zoom = Loupe::Closed;
     m_follow.stop();
     m_loupe.reset();

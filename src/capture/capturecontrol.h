@@ -36,6 +36,7 @@ public:
     void pointerPressed(Module1::Handle pressed) override;
     void screenUnreadable() override;
     void pointerWheel(int notches) override;
+    void keyPressed(Module1::LoupeKey key, bool shift) override;
 
 Q_SIGNALS:
     void Capture(Module1::Handle hwndCaptured);

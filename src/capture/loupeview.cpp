@@ -19,6 +19,7 @@ LoupeView::LoupeView()
         Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QStringLiteral("zumeko-loupe")); // shown nowhere; it names the window to tools
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
