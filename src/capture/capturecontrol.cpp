@@ -102,13 +102,13 @@ void CaptureControl::followPointer()
     Module1::CursorPoint at;
     if (!m_services.cursorPos(at))
         return;
-    // The monitor that holds the pointer, in screen pixels: Qt's logical geometry times its ratio.
+    // The monitor that holds the pointer, in screen pixels: Qt keeps each screen's top-left where the
+    // system has it, and divides the rest by the screen's ratio.
     const QScreen *screen = nullptr;
     QRect monitor;
     for (const QScreen *each : QGuiApplication::screens()) {
-        const qreal ratio = each->devicePixelRatio();
         const QRect g = each->geometry();
-        const QRect physical(QPointF(g.topLeft() * ratio).toPoint(), QSizeF(g.size() * ratio).toSize());
+        const QRect physical(g.topLeft(), QSizeF(g.size() * each->devicePixelRatio()).toSize());
         if (physical.contains(at.x, at.y)) {
             screen = each;
             monitor = physical;
@@ -125,7 +125,8 @@ void CaptureControl::followPointer()
         at.x, at.y, across * block, { monitor.x(), monitor.y(), monitor.width(), monitor.height() }, ratio);
     if (m_loupe == nullptr)
         m_loupe = std::make_unique<LoupeView>();
-    m_loupe->showPixels(m_services.pixels(view.x, view.y, across, across), across, block, place, ratio);
+    m_loupe->showPixels(
+        m_services.pixels(view.x, view.y, across, across), across, block, place, monitor.topLeft(), ratio);
 }
 
 void CaptureControl::holdPointer()

@@ -5,6 +5,10 @@
 
 #include <QPainter>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 QRgb toRgb(std::int32_t colour)
@@ -23,11 +27,13 @@ LoupeView::LoupeView()
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void LoupeView::showPixels(
-    std::vector<std::int32_t> colours, int across, int block, const Loupe::Rect &place, qreal ratio)
+void LoupeView::showPixels(std::vector<std::int32_t> colours, int across, int block, const Loupe::Rect &place,
+    QPoint origin, qreal ratio)
 {
-    const QRect geometry(QPointF(place.x / ratio, place.y / ratio).toPoint(),
-        QSizeF(place.width / ratio, place.height / ratio).toSize());
+    // Qt keeps a screen's top-left where the system has it, and divides the rest by the ratio.
+    const QPointF from(place.x - origin.x(), place.y - origin.y());
+    const QRect geometry(
+        (from / ratio).toPoint() + origin, QSizeF(place.width / ratio, place.height / ratio).toSize());
     const bool same = colours == m_colours && block == m_block && geometry == this->geometry();
     if (!same) {
         m_colours = std::move(colours);
@@ -60,8 +66,13 @@ void LoupeView::showPixels(
         setGeometry(geometry);
         update();
     }
-    if (!isVisible())
+    if (!isVisible()) {
         show();
+#ifdef Q_OS_WIN
+        // Kept out of screenshots and screen recordings where the system can (WDA_EXCLUDEFROMCAPTURE).
+        SetWindowDisplayAffinity(reinterpret_cast<HWND>(winId()), 0x00000011);
+#endif
+    }
 }
 
 void LoupeView::paintEvent(QPaintEvent *)

@@ -17,9 +17,10 @@ public:
     LoupeView();
 
     // `colours`, `across` square as Services::pixels reads them, in blocks of `block` screen pixels, at
-    // `place` (screen pixels) on a screen whose logical pixel is `ratio` of them.
-    void showPixels(
-        std::vector<std::int32_t> colours, int across, int block, const Loupe::Rect &place, qreal ratio);
+    // `place` (screen pixels) on a screen whose top-left is `origin` and whose logical pixel is `ratio` of
+    // its pixels.
+    void showPixels(std::vector<std::int32_t> colours, int across, int block, const Loupe::Rect &place,
+        QPoint origin, qreal ratio);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
