@@ -8,19 +8,34 @@
 #include <QScreen>
 
 namespace {
+
+// The monitor that holds a point, in screen pixels: Qt keeps each screen's top-left where the system has
+// it and divides the rest by the screen's ratio. A ratio of 0: no screen holds it.
+struct Monitor {
+    QRect pixels;
+    qreal ratio = 0;
+};
+Monitor screenAt(Module1::CursorPoint at)
+{
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        const QRect pixels(g.topLeft(), QSizeF(g.size() * screen->devicePixelRatio()).toSize());
+        if (pixels.contains(at.x, at.y))
+            return { pixels, screen->devicePixelRatio() };
+    }
+    return {};
+}
+
 // Often enough that a click soon after the window comes back, or after another program's grab has ended,
 // is caught; rarely enough to cost nothing.
 constexpr int RecheckInterval = 100; // milliseconds
-constexpr int FollowInterval = 10; // milliseconds: the sampling tick's
 } // namespace
 
-CaptureControl::CaptureControl(Module1::Services &services, QWidget *parent)
+CaptureControl::CaptureControl(Module1::Platform &platform, QWidget *parent)
     : QWidget(parent)
-    , m_grab(services.createPointerGrab(*this))
-    , m_services(services)
+    , m_grab(platform.services().createPointerGrab(*this))
+    , m_platform(platform)
 {
-    m_follow.setInterval(FollowInterval);
-    connect(&m_follow, &QTimer::timeout, this, &CaptureControl::followPointer);
     m_recheck.setInterval(RecheckInterval);
     connect(&m_recheck, &QTimer::timeout, this, &CaptureControl::holdPointer);
     // The window tells when a modal box blocks it, when it is shown again and when its state changes.
@@ -59,8 +74,8 @@ void CaptureControl::pointerWheel(int notches)
         closeLoupe();
         return;
     }
-    followPointer();
-    m_follow.start();
+    // Read from the next tick on, around the pointer, at the scale of the screen it is on now.
+    m_platform.LoupeAcross = Loupe::Across(m_zoom, screenAt(m_platform.MousePos).ratio);
 }
 
 // Only while the loupe is open: the arrow keys move the pointer by one screen pixel, by ten with Shift.
@@ -93,40 +108,33 @@ void CaptureControl::closeLoupe()
     if (m_zoom != Loupe::Closed)
         m_grab->holdKeys(false);
     m_zoom = Loupe::Closed;
-    m_follow.stop();
+    m_platform.LoupeAcross = 0;
+    m_platform.LoupePixels.clear();
     m_loupe.reset();
 }
 
-void CaptureControl::followPointer()
+void CaptureControl::ShowLoupe()
 {
-    Module1::CursorPoint at;
-    if (!m_services.cursorPos(at))
+    if (m_zoom == Loupe::Closed)
         return;
-    // The monitor that holds the pointer, in screen pixels: Qt keeps each screen's top-left where the
-    // system has it, and divides the rest by the screen's ratio.
-    const QScreen *screen = nullptr;
-    QRect monitor;
-    for (const QScreen *each : QGuiApplication::screens()) {
-        const QRect g = each->geometry();
-        const QRect physical(g.topLeft(), QSizeF(g.size() * each->devicePixelRatio()).toSize());
-        if (physical.contains(at.x, at.y)) {
-            screen = each;
-            monitor = physical;
-        }
-    }
-    if (screen == nullptr) { // its screen went away
+    const Module1::CursorPoint at = m_platform.MousePos;
+    const Monitor monitor = screenAt(at);
+    if (monitor.ratio == 0) { // its screen went away
         closeLoupe();
         return;
     }
-    const qreal ratio = screen->devicePixelRatio();
-    const int across = Loupe::Across(m_zoom, ratio), block = Loupe::BlockSizes[m_zoom];
-    const Loupe::Rect view = Loupe::View(at.x, at.y, across);
+    const int across = Loupe::Across(m_zoom, monitor.ratio);
+    if (m_platform.LoupeAcross != across || m_platform.LoupePixels.size() != std::size_t(across * across)) {
+        m_platform.LoupeAcross = across; // a screen of another scale, or a new step: read from the next tick
+        return;
+    }
+    const int block = Loupe::BlockSizes[m_zoom];
+    const QRect &on = monitor.pixels;
     const Loupe::Rect place = Loupe::Placement(
-        at.x, at.y, across * block, { monitor.x(), monitor.y(), monitor.width(), monitor.height() }, ratio);
+        at.x, at.y, across * block, { on.x(), on.y(), on.width(), on.height() }, monitor.ratio);
     if (m_loupe == nullptr)
         m_loupe = std::make_unique<LoupeView>();
-    m_loupe->showPixels(
-        m_services.pixels(view.x, view.y, across, across), across, block, place, monitor.topLeft(), ratio);
+    m_loupe->showPixels(m_platform.LoupePixels, across, block, place, on.topLeft(), monitor.ratio);
 }
 
 void CaptureControl::holdPointer()

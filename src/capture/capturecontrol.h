@@ -25,12 +25,14 @@ class LoupeView;
 class CaptureControl : public QWidget, public Module1::GrabClient {
     Q_OBJECT
 public:
-    explicit CaptureControl(Module1::Services &services, QWidget *parent = nullptr);
+    explicit CaptureControl(Module1::Platform &platform, QWidget *parent = nullptr);
     ~CaptureControl() override;
 
     void StartCapture(); // harmless while armed
     void CancelCapture(); // disarms without raising Capture
     bool isArmed() const { return m_armed; }
+    // After each sampling tick: the loupe shows what the tick read around the pointer.
+    void ShowLoupe();
 
     void pointerMoved(Module1::Handle pointed) override;
     void pointerPressed(Module1::Handle pressed) override;
@@ -49,14 +51,12 @@ protected:
 
 private:
     void holdPointer();
-    void followPointer(); // the loupe, where the pointer is now
     void closeLoupe();
 
     bool m_armed = false;
     std::unique_ptr<Module1::PointerGrab> m_grab;
     QTimer m_recheck; // a grab can be lost without a word: ask again now and then while armed
-    Module1::Services &m_services;
+    Module1::Platform &m_platform;
     int m_zoom = Loupe::Closed;
-    QTimer m_follow; // at the sampling tick's pace
     std::unique_ptr<LoupeView> m_loupe;
 };

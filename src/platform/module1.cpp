@@ -71,7 +71,11 @@ std::int32_t Platform::SampleAtMousePos()
     if (ToHandle(hDCDesk) != 0)
         ReleaseDC(desktop, ToHandle(hDCDesk));
     hDCDesk = GetWindowDC(desktop);
-    return GetPixel(ToHandle(hDCDesk), MousePos.x, MousePos.y);
+    if (LoupeAcross <= 0)
+        return GetPixel(ToHandle(hDCDesk), MousePos.x, MousePos.y);
+    const int half = LoupeAcross / 2;
+    LoupePixels = m_services->pixels(MousePos.x - half, MousePos.y - half, LoupeAcross, LoupeAcross);
+    return LoupePixels[std::size_t(half * LoupeAcross + half)];
 }
 
 void Platform::ReleaseDesktopDC()

@@ -4,6 +4,8 @@
 #include "pixelformat.h"
 #include "screensource.h"
 
+#include <xcb/xcb.h>
+
 namespace Module1 {
 
 class X11Session;
@@ -23,6 +25,10 @@ public:
 private:
     X11Session &m_session;
     Screen::PixelFormat m_format;
+    struct {
+        xcb_window_t window = XCB_NONE;
+        std::uint16_t width = 0, height = 0;
+    } m_size; // of the window pixels() last read from
 };
 
 } // namespace Module1
