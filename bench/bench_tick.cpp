@@ -3,8 +3,11 @@
 // many ticks a second the 10 ms timer really delivers; what screen mode costs in CPU with the pointer
 // still and with the colour changing every tick; and whether contexts or memory creep over a soak.
 // Prints figures; never fails on a number.
+#include "capturecontrol.h"
 #include "fake/services.h"
 #include "frmmain.h"
+#include "label.h"
+#include "loupe.h"
 #include "module1.h"
 #include "screenmode.h"
 
@@ -138,6 +141,76 @@ int main(int argc, char *argv[])
                     "the floor)\n",
             floorChanging.cpuPercent, changing.ticksPerSecond, changing.cpuPercent,
             changing.cpuPercent / floorChanging.cpuPercent);
+    }
+
+    // The loupe: what reading its pixels adds to a tick, its CPU with the pointer still beside screen mode
+    // without it, and how often it is painted while nothing changes.
+    std::printf("loupe, real X server: the tick that reads its view with the swatch's pixel\n");
+    window.Option2_Click();
+    timer->stop();
+    for (int step = 0; step < int(std::size(Loupe::BlockSizes)); ++step) {
+        platform.LoupeAcross = Loupe::Across(step, 1.0);
+        const Cost read = measure(rounds, [&] { window.Timer1_Timer(); });
+        std::printf(
+            "  %2d x %-2d pixels                         %7.1f us wall  %6.1f us CPU  (%+.0f %% of a tick)\n",
+            platform.LoupeAcross, platform.LoupeAcross, read.wallUs, read.cpuUs,
+            100 * (read.wallUs - tick.wallUs) / tick.wallUs);
+    }
+    platform.LoupeAcross = 0;
+    window.Option1_Click();
+    auto *capture = window.findChild<CaptureControl *>();
+    const auto *swatch = window.findChild<Label *>(QStringLiteral("LblGetcolor"));
+    struct PaintCounter final : QObject {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    window.Option2_Click();
+    capture->pointerWheel(1);
+    for (int i = 0; i < 3; ++i) { // read, then shown and painted
+        window.Timer1_Timer();
+        capture->ShowLoupe();
+        QCoreApplication::processEvents();
+    }
+    int loupes = 0;
+    for (QWidget *shown : QApplication::topLevelWidgets()) {
+        if (shown->windowTitle() == QStringLiteral("zumeko-loupe") && shown->isVisible()) {
+            shown->installEventFilter(&counter);
+            ++loupes;
+        }
+    }
+    counter.paints = 0;
+    const Rate open = measureLoop(
+        seconds, [swatch] { return swatch->BackColor(); }, timer);
+    window.Option1_Click();
+    std::printf("  pointer still, loupe open: Zumeko %5.2f %% of one core (%.2fx screen mode without it); "
+                "%d repaints of %d loupe in %.0f s\n",
+        open.cpuPercent, open.cpuPercent / still.cpuPercent, counter.paints, loupes, seconds);
+    {
+        const int soak = quick ? 10000 : 100000;
+        xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        window.Option2_Click();
+        timer->stop();
+        capture->pointerWheel(1);
+        const double start = residentMiB();
+        for (int i = 0; i < soak; ++i) {
+            xcb_warp_pointer(
+                c, XCB_NONE, root, 0, 0, 0, 0, std::int16_t(5 + i % 200), std::int16_t(5 + i % 150));
+            xcb_flush(c);
+            window.Timer1_Timer();
+            capture->ShowLoupe(); // as the tick's timer has it shown
+            if (i % 100 == 0)
+                QCoreApplication::processEvents();
+        }
+        std::printf(
+            "  soak, moving, loupe open: %d ticks: %zu context(s) held, resident %+.2f MiB (%.1f MiB)\n",
+            soak, platform.services().liveContexts(), residentMiB() - start, residentMiB());
+        window.Option1_Click();
+        xcb_disconnect(c);
     }
 
     const int realSoak = quick ? 10000 : 100000;

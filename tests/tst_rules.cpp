@@ -3,6 +3,7 @@
 // pointer and which way a compositor turns regions, a portal's colour, twips, the About box's centring.
 #include "centring.h"
 #include "colorcode.h"
+#include "loupe.h"
 #include "outputpixel.h"
 #include "pixelformat.h"
 #include "twipsunits.h"
@@ -366,6 +367,79 @@ private Q_SLOTS:
             whole.shape.transform ^= 2; // by 180 degrees: the same size, another picture
         const std::optional<Screen::RegionTurn> turn = Screen::TurnSeen(check, whole);
         QCOMPARE(turn ? int(*turn) : -1, seen);
+    }
+
+    // The wheel's zoom steps, and how many pixels the view shows across at the step reached (0: closed).
+    void loupeZoom_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("notches"); // away from the user when positive
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<int>("next");
+        QTest::addColumn<int>("across");
+        const int closed = Loupe::Closed;
+        QTest::newRow("a turn away opens it, 4 a pixel") << closed << 1 << 1.0 << 0 << 19;
+        QTest::newRow("8 a pixel") << 0 << 1 << 1.0 << 1 << 9;
+        QTest::newRow("16 a pixel") << 1 << 1 << 1.0 << 2 << 5;
+        QTest::newRow("past the largest it stays") << 2 << 3 << 1.0 << 2 << 5;
+        QTest::newRow("a turn towards zooms out") << 2 << -1 << 1.0 << 1 << 9;
+        QTest::newRow("towards at the smallest closes it") << 0 << -1 << 1.0 << closed << 0;
+        QTest::newRow("towards while closed") << closed << -2 << 1.0 << closed << 0;
+        QTest::newRow("scale 2: as many centimetres") << closed << 1 << 2.0 << 0 << 39;
+        QTest::newRow("scale 1.5") << 0 << 1 << 1.5 << 1 << 15;
+        QTest::newRow("scale 1.25: odd") << 1 << 1 << 1.25 << 2 << 5;
+        QTest::newRow("never fewer than 3") << 2 << 0 << 0.5 << 2 << 3;
+    }
+    void loupeZoom()
+    {
+        QFETCH(int, step);
+        QFETCH(int, notches);
+        QFETCH(double, scale);
+        QFETCH(int, next);
+        QFETCH(int, across);
+        QCOMPARE(Loupe::Zoom(step, notches), next);
+        if (next == Loupe::Closed)
+            return;
+        QCOMPARE(Loupe::Across(next, scale), across);
+        const Loupe::Rect view = Loupe::View(100, 50, across); // the pixel read in the middle
+        QCOMPARE(QRect(view.x, view.y, view.width, view.height).center(), QPoint(100, 50));
+    }
+
+    // Beside the pointer's hot spot, its nearest edge 16 logical pixels away, and wholly on its monitor.
+    void loupePlacement_data()
+    {
+        QTest::addColumn<QRect>("monitor");
+        QTest::addColumn<QPoint>("hotSpot");
+        QTest::addColumn<int>("side");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QPoint>("placed");
+        const QRect hd(0, 0, 1920, 1080);
+        QTest::newRow("below and to the right") << hd << QPoint(500, 400) << 76 << 1.0 << QPoint(516, 416);
+        QTest::newRow("the last room on the right")
+            << hd << QPoint(1828, 400) << 76 << 1.0 << QPoint(1844, 416);
+        QTest::newRow("near the right edge: left")
+            << hd << QPoint(1829, 400) << 76 << 1.0 << QPoint(1738, 416);
+        QTest::newRow("near the bottom: above") << hd << QPoint(500, 1070) << 76 << 1.0 << QPoint(516, 979);
+        QTest::newRow("the bottom right corner")
+            << hd << QPoint(1919, 1079) << 76 << 1.0 << QPoint(1828, 988);
+        QTest::newRow("the top left corner") << hd << QPoint(0, 0) << 76 << 1.0 << QPoint(16, 16);
+        QTest::newRow("a monitor left of the first")
+            << QRect(-1280, 0, 1280, 1024) << QPoint(-10, 500) << 76 << 1.0 << QPoint(-101, 516);
+        QTest::newRow("scale 2: 32 pixels away")
+            << QRect(0, 0, 3840, 2160) << QPoint(100, 100) << 152 << 2.0 << QPoint(132, 132);
+        QTest::newRow("no room on either side: on the monitor")
+            << QRect(0, 0, 100, 100) << QPoint(50, 50) << 76 << 1.0 << QPoint(0, 0);
+    }
+    void loupePlacement()
+    {
+        QFETCH(QRect, monitor);
+        QFETCH(QPoint, hotSpot);
+        QFETCH(int, side);
+        QFETCH(double, scale);
+        QFETCH(QPoint, placed);
+        const Loupe::Rect on { monitor.x(), monitor.y(), monitor.width(), monitor.height() };
+        QCOMPARE(Loupe::Placement(hotSpot.x(), hotSpot.y(), side, on, scale),
+            (Loupe::Rect { placed.x(), placed.y(), side, side }));
     }
 
     // Three sRGB channels from 0 to 1, each to the nearest of 0..255.

@@ -1,19 +1,40 @@
 // SPDX-License-Identifier: MIT
 #include "capturecontrol.h"
+#include "loupeview.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 
 namespace {
+
+// The monitor that holds a point, in screen pixels: Qt keeps each screen's top-left where the system has
+// it and divides the rest by the screen's ratio. A ratio of 0: no screen holds it.
+struct Monitor {
+    QRect pixels;
+    qreal ratio = 0;
+};
+Monitor screenAt(Module1::CursorPoint at)
+{
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        const QRect pixels(g.topLeft(), QSizeF(g.size() * screen->devicePixelRatio()).toSize());
+        if (pixels.contains(at.x, at.y))
+            return { pixels, screen->devicePixelRatio() };
+    }
+    return {};
+}
+
 // Often enough that a click soon after the window comes back, or after another program's grab has ended,
 // is caught; rarely enough to cost nothing.
 constexpr int RecheckInterval = 100; // milliseconds
 } // namespace
 
-CaptureControl::CaptureControl(Module1::Services &services, QWidget *parent)
+CaptureControl::CaptureControl(Module1::Platform &platform, QWidget *parent)
     : QWidget(parent)
-    , m_grab(services.createPointerGrab(*this))
+    , m_grab(platform.services().createPointerGrab(*this))
+    , m_platform(platform)
 {
     m_recheck.setInterval(RecheckInterval);
     connect(&m_recheck, &QTimer::timeout, this, &CaptureControl::holdPointer);
@@ -38,7 +59,82 @@ void CaptureControl::CancelCapture()
     if (!m_armed)
         return;
     m_armed = false;
+    closeLoupe();
     m_grab->end();
+}
+
+void CaptureControl::pointerWheel(int notches)
+{
+    if (!m_armed)
+        return;
+    if (m_zoom == Loupe::Closed)
+        m_grab->holdKeys(true);
+    m_zoom = Loupe::Zoom(m_zoom, notches);
+    if (m_zoom == Loupe::Closed) {
+        closeLoupe();
+        return;
+    }
+    // Read from the next tick on, around the pointer, at the scale of the screen it is on now.
+    m_platform.LoupeAcross = Loupe::Across(m_zoom, screenAt(m_platform.MousePos).ratio);
+}
+
+// Only while the loupe is open: the arrow keys move the pointer by one screen pixel, by ten with Shift.
+void CaptureControl::keyPressed(Module1::LoupeKey key, bool shift)
+{
+    if (m_zoom == Loupe::Closed)
+        return;
+    const int by = shift ? 10 : 1;
+    switch (key) {
+    case Module1::LoupeKey::Left:
+        m_grab->movePointer(-by, 0);
+        break;
+    case Module1::LoupeKey::Right:
+        m_grab->movePointer(by, 0);
+        break;
+    case Module1::LoupeKey::Up:
+        m_grab->movePointer(0, -by);
+        break;
+    case Module1::LoupeKey::Down:
+        m_grab->movePointer(0, by);
+        break;
+    case Module1::LoupeKey::Escape:
+        closeLoupe();
+        break;
+    }
+}
+
+void CaptureControl::closeLoupe()
+{
+    if (m_zoom != Loupe::Closed)
+        m_grab->holdKeys(false);
+    m_zoom = Loupe::Closed;
+    m_platform.LoupeAcross = 0;
+    m_platform.LoupePixels.clear();
+    m_loupe.reset();
+}
+
+void CaptureControl::ShowLoupe()
+{
+    if (m_zoom == Loupe::Closed)
+        return;
+    const Module1::CursorPoint at = m_platform.MousePos;
+    const Monitor monitor = screenAt(at);
+    if (monitor.ratio == 0) { // its screen went away
+        closeLoupe();
+        return;
+    }
+    const int across = Loupe::Across(m_zoom, monitor.ratio);
+    if (m_platform.LoupeAcross != across || m_platform.LoupePixels.size() != std::size_t(across * across)) {
+        m_platform.LoupeAcross = across; // a screen of another scale, or a new step: read from the next tick
+        return;
+    }
+    const int block = Loupe::BlockSizes[m_zoom];
+    const QRect &on = monitor.pixels;
+    const Loupe::Rect place = Loupe::Placement(
+        at.x, at.y, across * block, { on.x(), on.y(), on.width(), on.height() }, monitor.ratio);
+    if (m_loupe == nullptr)
+        m_loupe = std::make_unique<LoupeView>();
+    m_loupe->showPixels(m_platform.LoupePixels, across, block, place, on.topLeft(), monitor.ratio);
 }
 
 void CaptureControl::holdPointer()
@@ -58,6 +154,8 @@ bool CaptureControl::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::WindowBlocked:
+        closeLoupe(); // a box of ours is the user's business now
+        [[fallthrough]];
     case QEvent::WindowUnblocked:
     case QEvent::Show:
     case QEvent::WindowStateChange:

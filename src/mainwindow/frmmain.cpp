@@ -79,6 +79,7 @@ FrmMain::FrmMain(Module1::Platform &platform, QWidget *parent)
     connect(Option1, &QRadioButton::clicked, this, &FrmMain::Option1_Click);
     connect(Option2, &QRadioButton::clicked, this, &FrmMain::Option2_Click);
     connect(Timer1, &QTimer::timeout, this, &FrmMain::Timer1_Timer);
+    connect(Timer1, &QTimer::timeout, Capture1, &CaptureControl::ShowLoupe); // what the tick read for it
     connect(Capture1, &CaptureControl::Capture, this, &FrmMain::Capture1_Capture);
     connect(Capture1, &CaptureControl::Point, this, &FrmMain::Capture1_Point);
     connect(Capture1, &CaptureControl::Unavailable, this, &FrmMain::Capture1_Unavailable);
@@ -149,8 +150,7 @@ void FrmMain::buildControls()
 
     CmdCopy = Forms::Placed(new CommandButton(u"コピー"_s, client), u"CmdCopy"_s, Layout::CmdCopy, font);
     CmdCopy->setToolTip(u"クリップボードに色情報をコピーします"_s);
-    Capture1
-        = Forms::Placed(new CaptureControl(m_platform.services(), client), u"Capture1"_s, Layout::Capture1);
+    Capture1 = Forms::Placed(new CaptureControl(m_platform, client), u"Capture1"_s, Layout::Capture1);
     CmdQuit = Forms::Placed(new CommandButton(u"終了"_s, client), u"CmdQuit"_s, Layout::CmdQuit, font);
     CmdQuit->setToolTip(u"Zumekoを終了します"_s);
     fitTexts();

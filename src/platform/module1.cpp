@@ -20,6 +20,20 @@ Handle Platform::GetWindowDC(Handle window)
 {
     return m_services->windowDC(window);
 }
+std::vector<std::int32_t> Services::pixels(std::int32_t x, std::int32_t y, int width, int height)
+{
+    std::vector<std::int32_t> colours;
+    const Handle desktop = desktopWindow();
+    const Handle dc = desktop != 0 ? windowDC(desktop) : 0;
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column)
+            colours.push_back(dc != 0 ? pixel(dc, x + column, y + row) : NoColor);
+    }
+    if (dc != 0)
+        releaseDC(desktop, dc);
+    return colours;
+}
+
 std::int32_t Platform::GetPixel(Handle dc, std::int32_t x, std::int32_t y)
 {
     return m_services->pixel(dc, x, y);
@@ -57,7 +71,11 @@ std::int32_t Platform::SampleAtMousePos()
     if (ToHandle(hDCDesk) != 0)
         ReleaseDC(desktop, ToHandle(hDCDesk));
     hDCDesk = GetWindowDC(desktop);
-    return GetPixel(ToHandle(hDCDesk), MousePos.x, MousePos.y);
+    if (LoupeAcross <= 0)
+        return GetPixel(ToHandle(hDCDesk), MousePos.x, MousePos.y);
+    const int half = LoupeAcross / 2;
+    LoupePixels = m_services->pixels(MousePos.x - half, MousePos.y - half, LoupeAcross, LoupeAcross);
+    return LoupePixels[std::size_t(half * LoupeAcross + half)];
 }
 
 void Platform::ReleaseDesktopDC()

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The operating-system services Zumeko calls directly, with the shapes of the Windows API they come
 // from, and the three program-wide variables the sampling code shares.
@@ -56,6 +57,9 @@ public:
         const char *parameters, const char *directory, int showCommand)
         = 0;
     virtual std::size_t liveContexts() const = 0; // device contexts handed out and not yet released
+    // The desktop's pixels in a rectangle at (x, y), row by row, each as pixel() reads it: NoColor beyond
+    // the screen's edge. The loupe's view; here read one by one, where a platform has no faster way.
+    virtual std::vector<std::int32_t> pixels(std::int32_t x, std::int32_t y, int width, int height);
 
     // Where this user's copies of Zumeko see each other: a folder that only this user can write to, found
     // without asking the environment (empty: the forms runtime's own choice), and the display or session
@@ -105,6 +109,10 @@ public:
     CursorPoint MousePos;
     HandleVar hWndDesk;
     HandleVar hDCDesk;
+    // While the loupe is open, the pixels it shows across (0 while it is closed): each sample then reads
+    // that square around MousePos at once, in LoupePixels, and takes its middle pixel as the colour.
+    int LoupeAcross = 0;
+    std::vector<std::int32_t> LoupePixels;
 
     // The steps of screen sampling, each the only writer of the shared variable it names, so that the tick,
     // the Windows probe and the benchmark run the very same code.
@@ -112,7 +120,8 @@ public:
     bool MousePosShown() const; // whether MousePos is where the colour comes from, to be shown
     Handle StoreDesktopWindow(); // GetDesktopWindow into hWndDesk
     // The pixel under MousePos, 0x00BBGGRR or NoColor: stores the desktop window, gives back the context
-    // the last sample held and keeps a new one in hDCDesk, so that at most one is ever held.
+    // the last sample held and keeps a new one in hDCDesk, so that at most one is ever held. With the
+    // loupe open, the loupe's view is read with it, in the same read.
     std::int32_t SampleAtMousePos();
     void ReleaseDesktopDC(); // gives back the context in hDCDesk, if any; for the end of the program
 

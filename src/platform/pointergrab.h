@@ -5,12 +5,17 @@
 
 namespace Module1 {
 
+// The keys the loupe answers while it is open.
+enum class LoupeKey { Left, Right, Up, Down, Escape };
+
 // What a platform's pointer grab reports to the capture control that asked for it.
 class GrabClient {
 public:
     virtual void pointerMoved(Handle pointed) = 0; // the window under the pointer, the desktop over none
     virtual void pointerPressed(Handle pressed) = 0; // the click that fixes the colour; no window gets it
     virtual void screenUnreadable() = 0; // this desktop lets no program read the screen
+    virtual void pointerWheel(int) { } // notches the wheel was turned, away from the user when positive
+    virtual void keyPressed(LoupeKey, bool) { } // a key of the loupe's, and whether Shift was down
 
 protected:
     ~GrabClient() = default;
@@ -27,6 +32,11 @@ public:
     virtual void release() = 0;
     // The capture is over: nothing it was waiting for counts any more.
     virtual void end() { release(); }
+    // While the loupe is open the keyboard too: its keys are reported (keyPressed), and Enter is taken as
+    // the click. False where the desktop lets no program have the keyboard.
+    virtual bool holdKeys(bool) { return false; }
+    // Moves the pointer by whole screen pixels, where the desktop lets a program move it.
+    virtual void movePointer(int, int) { }
 };
 
 } // namespace Module1

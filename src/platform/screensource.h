@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Module1 {
 
@@ -26,6 +27,18 @@ public:
     virtual bool showsPointerPosition() const { return true; }
     // The pixel at (x, y) of `window` (the desktop), 0x00BBGGRR, or NoColor.
     virtual std::int32_t pixel(Handle window, std::int32_t x, std::int32_t y) = 0;
+    // The pixels of a rectangle of `window`, row by row, NoColor where it has none: one by one, unless the
+    // source can read them at once.
+    virtual std::vector<std::int32_t> pixels(
+        Handle window, std::int32_t x, std::int32_t y, int width, int height)
+    {
+        std::vector<std::int32_t> colours;
+        for (int row = 0; row < height; ++row) {
+            for (int column = 0; column < width; ++column)
+                colours.push_back(pixel(window, x + column, y + row));
+        }
+        return colours;
+    }
     // The means to have the user's next click; `desktop` is what the click reports it was on.
     virtual std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client, Handle desktop) = 0;
 };

@@ -35,12 +35,12 @@ ENVIRONMENT="$1"
 #   scenarios what runs, in this order
 ENVIRONMENTS='
 # name       server start scale depth wait wm      output2 platform cursor accounts data paste respell folder scenarios
-x11          x11    build 1     -     -    -       -       -        -      1        -    -     1       1      start copy second-copy pick grab help about unreadable clipboard-kept display-lost
+x11          x11    build 1     -     -    -       -       -        -      1        -    -     1       1      start copy second-copy pick grab loupe help about unreadable clipboard-kept display-lost
 x11-depth16  x11    build 1     16    -    -       -       -        -      1        -    -     1       1      pick
-x11-scale2   x11    build 2     -     -    -       -       -        -      1        -    -     1       1      pick about
+x11-scale2   x11    build 2     -     -    -       -       -        -      1        -    -     1       1      pick loupe about
 openbox      x11    build 1     -     -    openbox -       -        -      1        -    -     1       1      start copy pick grab about
 # No window manager frames its windows here.
-wine         x11    wine  1     -     30   -       -       -        -      -        -    -     -       1      copy second-copy pick help about
+wine         x11    wine  1     -     30   -       -       -        -      -        -    -     -       1      copy second-copy pick loupe help about
 sway         sway   build 1     -     -    -       -       -        1      -        1    -     1       1      start copy pick grab help about clipboard-kept
 # The second output, at scale 2 and then turned and scaled every way, holds the other window.
 sway-outputs sway   build 1     -     -    -       1       -        -      -        1    -     1       1      pick pixels
@@ -534,6 +534,55 @@ scenario_pixels()
         press
     done
     pass "pixels: the pixel under the pointer exactly, at scales 1 to 2 and in the eight turns of an output"
+}
+
+# The loupe, read back from the screen: on a desktop where each pixel's colour tells its place (x and y
+# mod 256), every block shows the pixel beside the pointer that it stands for, and the middle one is framed
+# in white (its colour is dark). The arrow keys move the pointer by a pixel, by ten with Shift; Escape
+# closes the loupe and screen mode goes on; a click fixes the colour, closes it, and reaches no window.
+grid_colour() { printf '%02X%02X2A' $(($1 % 256)) $(($2 % 256)); }
+scenario_loupe()
+{
+    convert -size 256x256 xc: -channel R -fx 'i/255' -channel G -fx 'j/255' -channel B -fx 42/255 +channel \
+        -depth 8 "$E2E_TMP/grid.ppm"
+    display -window root "$E2E_TMP/grid.ppm"
+    other_window "$GREENISH"
+    launch
+    click_client "${OPTION2[@]}"
+    local x=600 y=20 across=$((19 * SCALE + SCALE - 1)) gap=$((16 * SCALE)) wrong
+    # Turned over a window (Wine sees no wheel over the bare X root), then away to the desktop.
+    point "${OTHER_POINT[@]}"
+    press 4
+    poll_until others || fail "a turn of the wheel opened no loupe"
+    point $x $y
+    local side=$((across * 4)) half=$((across / 2))
+    blocks_right()
+    {
+        wrong="$(import -silent -window root -crop "${side}x$side+$((x + gap))+$((y + gap))" -depth 8 txt:- | awk -F'[ ,:#]+' \
+            -v x=$x -v y=$y -v half=$half 'NR > 1 { split($0, part, "#"); seen = toupper(substr(part[2], 1, 6)) }
+            NR > 1 && $1 % 4 == 2 && $2 % 4 == 2 {
+                want = sprintf("%02X%02X2A", (x - half + int($1 / 4)) % 256, (y - half + int($2 / 4)) % 256)
+                if (seen != want) { print "at " $1 "," $2 " #" seen ", not #" want; exit } }
+            NR > 1 && $1 == half * 4 && $2 == half * 4 && seen != "FFFFFF" { print "the frame is #" seen; exit }')"
+        [ -z "$wrong" ]
+    }
+    poll_until blocks_right || fail "the loupe at +$((x + gap))+$((y + gap)): $wrong"
+    expect_swatch "$(grid_colour $x $y)" "the loupe open"
+    xdotool key Right shift+Down
+    expect_swatch "$(grid_colour $((x + 1)) $((y + 10)))" "Right, then Shift+Down, with the loupe open"
+    xdotool key Escape
+    poll_until no_others || fail "Escape did not close the loupe"
+    point "${ROOT_POINT[@]}"
+    expect_swatch "$(grid_colour "${ROOT_POINT[@]}")" "screen mode, after Escape closed the loupe"
+    point "${OTHER_POINT[@]}"
+    press 4
+    poll_until others || fail "the loupe did not open again"
+    press
+    poll_until no_others || fail "the click that fixed the colour left the loupe open"
+    expect_swatch "$GREENISH" "the colour the click fixed"
+    ! other_said '^(press|release)' || fail "the click with the loupe open reached the window underneath"
+    quit
+    pass "loupe: its blocks are the pixels beside the pointer, the middle one framed; the arrows move by a pixel; Escape and a click close it, the click reaching no window"
 }
 
 # Looked up in the working folder, as a plain file: a folder of that name, or a hidden file, is none.

@@ -4,6 +4,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <optional>
+
 namespace Module1 {
 
 namespace {
@@ -12,7 +14,9 @@ namespace {
     HWND owner = nullptr; // the mailbox of the grab the hook reports to; one at a time
     WPARAM releaseToSwallow = 0; // after a swallowed press, its release goes too
     constexpr UINT Report = WM_APP;
-    constexpr WPARAM Moved = 0, Pressed = 1;
+    constexpr WPARAM Moved = 0, Pressed = 1, Wheel = 2, Key = 3;
+    HHOOK keyHook = nullptr; // while the loupe is open
+    constexpr LPARAM Shifted = 0x100;
 
     WPARAM releaseOf(WPARAM press)
     {
@@ -62,8 +66,14 @@ namespace {
         if (owner == nullptr)
             return CallNextHookEx(nullptr, code, message, data);
         const POINT at = reinterpret_cast<const MSLLHOOKSTRUCT *>(data)->pt;
-        if (message == WM_MOUSEWHEEL || message == WM_MOUSEHWHEEL) {
+        if (message == WM_MOUSEWHEEL) {
+            const auto delta
+                = static_cast<short>(HIWORD(reinterpret_cast<const MSLLHOOKSTRUCT *>(data)->mouseData));
+            if (delta != 0)
+                PostMessageW(owner, Report, Wheel, delta > 0 ? 1 : -1);
             return 1; // no click, and the window underneath gets no turn either
+        } else if (message == WM_MOUSEHWHEEL) {
+            return 1;
         } else if (message == WM_MOUSEMOVE) {
             PostMessageW(owner, Report, Moved, windowAt(at));
         } else if (const WPARAM release = releaseOf(message); release != 0) {
@@ -75,6 +85,45 @@ namespace {
         return CallNextHookEx(nullptr, code, message, data);
     }
 
+    std::optional<LoupeKey> loupeKey(DWORD key)
+    {
+        switch (key) {
+        case VK_LEFT:
+            return LoupeKey::Left;
+        case VK_RIGHT:
+            return LoupeKey::Right;
+        case VK_UP:
+            return LoupeKey::Up;
+        case VK_DOWN:
+            return LoupeKey::Down;
+        case VK_ESCAPE:
+            return LoupeKey::Escape;
+        default:
+            return std::nullopt;
+        }
+    }
+
+    // The loupe's keys, and Enter as the click, go to the grab and to no window; the others pass.
+    LRESULT CALLBACK lowLevelKeyboard(int code, WPARAM message, LPARAM data)
+    {
+        const DWORD key = reinterpret_cast<const KBDLLHOOKSTRUCT *>(data)->vkCode;
+        const std::optional<LoupeKey> loupe = loupeKey(key);
+        if (code != HC_ACTION || owner == nullptr || (!loupe && key != VK_RETURN))
+            return CallNextHookEx(nullptr, code, message, data);
+        if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
+            if (loupe) {
+                const bool shift = (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
+                PostMessageW(owner, Report, Key, LPARAM(*loupe) | (shift ? Shifted : 0));
+            } else {
+                POINT at {};
+                GetCursorPos(&at);
+                PostMessageW(owner, Report, Pressed, windowAt(at));
+                owner = nullptr;
+            }
+        }
+        return 1;
+    }
+
     LRESULT CALLBACK mailbox(HWND window, UINT message, WPARAM what, LPARAM pointed)
     {
         auto *client = reinterpret_cast<GrabClient *>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -82,6 +131,10 @@ namespace {
             return DefWindowProcW(window, message, what, pointed);
         if (what == Pressed)
             client->pointerPressed(Handle(pointed));
+        else if (what == Wheel)
+            client->pointerWheel(int(pointed));
+        else if (what == Key)
+            client->keyPressed(LoupeKey(pointed & ~Shifted), (pointed & Shifted) != 0);
         else
             client->pointerMoved(Handle(pointed));
         return 0;
@@ -108,6 +161,7 @@ Win32PointerGrab::Win32PointerGrab(GrabClient &client)
 
 Win32PointerGrab::~Win32PointerGrab()
 {
+    holdKeys(false);
     release();
     DestroyWindow(reinterpret_cast<HWND>(m_mailbox));
 }
@@ -117,6 +171,25 @@ void Win32PointerGrab::take()
     if (hook == nullptr)
         hook = SetWindowsHookExW(WH_MOUSE_LL, lowLevelMouse, GetModuleHandleW(nullptr), 0);
     owner = hook != nullptr ? reinterpret_cast<HWND>(m_mailbox) : nullptr;
+}
+
+bool Win32PointerGrab::holdKeys(bool hold)
+{
+    if (hold && keyHook == nullptr)
+        keyHook = SetWindowsHookExW(WH_KEYBOARD_LL, lowLevelKeyboard, GetModuleHandleW(nullptr), 0);
+    if (!hold && keyHook != nullptr) {
+        UnhookWindowsHookEx(keyHook);
+        keyHook = nullptr;
+    }
+    return !hold || keyHook != nullptr;
+}
+
+// In physical pixels: the process is aware of each monitor's scale.
+void Win32PointerGrab::movePointer(int dx, int dy)
+{
+    POINT at {};
+    if (GetCursorPos(&at))
+        SetCursorPos(at.x + dx, at.y + dy);
 }
 
 void Win32PointerGrab::release()

@@ -15,6 +15,8 @@ public:
 
     void take() override;
     void release() override;
+    bool holdKeys(bool hold) override;
+    void movePointer(int dx, int dy) override;
 
 private:
     Handle m_mailbox = 0; // a message-only window: what the hook reports reaches the client through it

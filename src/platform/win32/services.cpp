@@ -3,8 +3,10 @@
 #include "module1.h"
 #include "win32/grab.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -49,6 +51,45 @@ namespace {
         {
             const COLORREF color = ::GetPixel(toDC(dc), x, y);
             return color == CLR_INVALID ? NoColor : static_cast<std::int32_t>(color & 0xFFFFFFu);
+        }
+
+        // One copy of the rectangle from the screen; what lies beyond the virtual screen stays NoColor.
+        std::vector<std::int32_t> pixels(std::int32_t x, std::int32_t y, int width, int height) override
+        {
+            std::vector<std::int32_t> colours(std::size_t(width) * std::size_t(height), NoColor);
+            const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+            const int right = left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+            const int bottom = top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+            BITMAPINFO info {};
+            info.bmiHeader.biSize = sizeof info.bmiHeader;
+            info.bmiHeader.biWidth = width;
+            info.bmiHeader.biHeight = -height; // the top row first
+            info.bmiHeader.biPlanes = 1;
+            info.bmiHeader.biBitCount = 32;
+            info.bmiHeader.biCompression = BI_RGB;
+            HDC screen = ::GetDC(nullptr);
+            HDC copy = ::CreateCompatibleDC(screen);
+            void *bits = nullptr;
+            HBITMAP bitmap = ::CreateDIBSection(copy, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+            const HGDIOBJ before = bitmap != nullptr ? ::SelectObject(copy, bitmap) : nullptr;
+            if (before != nullptr && ::BitBlt(copy, 0, 0, width, height, screen, x, y, SRCCOPY)) {
+                ::GdiFlush();
+                const auto *bgrx = static_cast<const std::uint8_t *>(bits);
+                for (int row = std::max(0, top - y); row < std::min(height, bottom - y); ++row) {
+                    for (int column = std::max(0, left - x); column < std::min(width, right - x); ++column) {
+                        const std::size_t at = std::size_t(row) * std::size_t(width) + std::size_t(column);
+                        const std::uint8_t *p = bgrx + at * 4;
+                        colours[at] = std::int32_t(p[0]) << 16 | std::int32_t(p[1]) << 8 | std::int32_t(p[2]);
+                    }
+                }
+            }
+            if (before != nullptr)
+                ::SelectObject(copy, before);
+            if (bitmap != nullptr)
+                ::DeleteObject(bitmap);
+            ::DeleteDC(copy);
+            ::ReleaseDC(nullptr, screen);
+            return colours;
         }
 
         int releaseDC(Handle window, Handle dc) override

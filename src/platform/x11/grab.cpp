@@ -69,6 +69,67 @@ void X11PointerGrab::ungrab()
     xcb_flush(m_c.get());
 }
 
+bool X11PointerGrab::holdKeys(bool hold)
+{
+    if (m_c == nullptr || xcb_connection_has_error(m_c.get()) != 0)
+        return false;
+    xcb_connection_t *c = m_c.get();
+    if (!hold) {
+        if (m_keys)
+            xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+        xcb_flush(c);
+        m_keys = false;
+        return true;
+    }
+    if (m_symbols.empty()) {
+        const xcb_setup_t *setup = xcb_get_setup(c);
+        m_firstCode = setup->min_keycode;
+        const XcbReply<xcb_get_keyboard_mapping_reply_t> map(xcb_get_keyboard_mapping_reply(c,
+            xcb_get_keyboard_mapping(c, m_firstCode, std::uint8_t(setup->max_keycode - m_firstCode + 1)),
+            nullptr));
+        if (map != nullptr) {
+            const xcb_keysym_t *symbols = xcb_get_keyboard_mapping_keysyms(map.get());
+            m_symbols.assign(symbols, symbols + xcb_get_keyboard_mapping_keysyms_length(map.get()));
+            m_perCode = map->keysyms_per_keycode;
+        }
+    }
+    const XcbReply<xcb_grab_keyboard_reply_t> reply(xcb_grab_keyboard_reply(c,
+        xcb_grab_keyboard(c, 0, m_root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+        nullptr));
+    m_keys = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    return m_keys;
+}
+
+void X11PointerGrab::movePointer(int dx, int dy)
+{
+    if (m_c == nullptr || xcb_connection_has_error(m_c.get()) != 0)
+        return;
+    // Relative to where it is, in the server's own pixels.
+    xcb_warp_pointer(m_c.get(), XCB_NONE, XCB_NONE, 0, 0, 0, 0, std::int16_t(dx), std::int16_t(dy));
+    xcb_flush(m_c.get());
+}
+
+std::optional<LoupeKey> X11PointerGrab::loupeKey(xcb_keycode_t code, bool &enter)
+{
+    const std::size_t at = std::size_t(code - m_firstCode) * std::size_t(m_perCode);
+    const xcb_keysym_t symbol = code >= m_firstCode && at < m_symbols.size() ? m_symbols[at] : 0;
+    enter = symbol == 0xFF0D || symbol == 0xFF8D; // Return, and Enter on the keypad
+    switch (symbol) {
+    case 0xFF51:
+        return LoupeKey::Left;
+    case 0xFF52:
+        return LoupeKey::Up;
+    case 0xFF53:
+        return LoupeKey::Right;
+    case 0xFF54:
+        return LoupeKey::Down;
+    case 0xFF1B:
+        return LoupeKey::Escape;
+    default:
+        return std::nullopt;
+    }
+}
+
 void X11PointerGrab::dispatch()
 {
     xcb_window_t moved = XCB_NONE;
@@ -81,6 +142,14 @@ void X11PointerGrab::dispatch()
         const bool wheel = pointer->detail >= 4 && pointer->detail <= 7;
         if (type == XCB_MOTION_NOTIFY) {
             moved = under;
+        } else if (type == XCB_BUTTON_PRESS && (pointer->detail == 4 || pointer->detail == 5)) {
+            m_client.pointerWheel(pointer->detail == 4 ? 1 : -1);
+        } else if (type == XCB_KEY_PRESS && m_keys) {
+            bool enter = false;
+            if (const std::optional<LoupeKey> key = loupeKey(pointer->detail, enter))
+                m_client.keyPressed(*key, (pointer->state & XCB_MOD_MASK_SHIFT) != 0);
+            else if (enter && !m_pressed)
+                m_client.pointerPressed(Handle(under)); // a click, with no release to wait for
         } else if (type == XCB_BUTTON_PRESS && !m_pressed && !wheel) {
             m_pressed = true;
             m_client.pointerPressed(Handle(under));

@@ -4,6 +4,8 @@
 #include "pointergrab.h"
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <xcb/xcb.h>
 
@@ -22,11 +24,14 @@ public:
 
     void take() override;
     void release() override;
+    bool holdKeys(bool hold) override;
+    void movePointer(int dx, int dy) override;
 
 private:
     void connect();
     void dispatch();
     void ungrab();
+    std::optional<LoupeKey> loupeKey(xcb_keycode_t code, bool &enter);
 
     GrabClient &m_client;
     struct Disconnect {
@@ -39,6 +44,11 @@ private:
     std::unique_ptr<QSocketNotifier> m_events;
     bool m_held = false;
     bool m_pressed = false; // a press was taken; its release goes the same way before the grab ends
+    bool m_keys = false; // the keyboard is held too
+    // The server's keyboard map, read once: the first symbol of each code from m_firstCode.
+    std::vector<xcb_keysym_t> m_symbols;
+    int m_perCode = 0;
+    xcb_keycode_t m_firstCode = 0;
 };
 
 } // namespace Module1

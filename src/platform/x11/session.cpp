@@ -261,6 +261,13 @@ int X11Session::releaseDC(Handle window, Handle dc)
     return m_contexts.close(window, dc);
 }
 
+std::vector<std::int32_t> X11Session::pixels(std::int32_t x, std::int32_t y, int width, int height)
+{
+    if (!healthy())
+        return std::vector<std::int32_t>(std::size_t(width) * std::size_t(height), NoColor);
+    return m_screen->pixels(desktopWindow(), x, y, width, height);
+}
+
 std::unique_ptr<PointerGrab> X11Session::createPointerGrab(GrabClient &client)
 {
     return m_screen->createPointerGrab(client, desktopWindow());

@@ -47,6 +47,7 @@ public:
     std::int32_t pixel(Handle dc, std::int32_t x, std::int32_t y) override;
     int releaseDC(Handle window, Handle dc) override;
     std::size_t liveContexts() const override { return m_contexts.size(); }
+    std::vector<std::int32_t> pixels(std::int32_t x, std::int32_t y, int width, int height) override;
     std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client) override;
 
     // The session's own connection, for its screen source; nullptr once it is broken or was never made.

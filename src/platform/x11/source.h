@@ -4,6 +4,8 @@
 #include "pixelformat.h"
 #include "screensource.h"
 
+#include <xcb/xcb.h>
+
 namespace Module1 {
 
 class X11Session;
@@ -16,11 +18,17 @@ public:
     explicit X11Source(X11Session &session);
 
     std::int32_t pixel(Handle window, std::int32_t x, std::int32_t y) override;
+    std::vector<std::int32_t> pixels(
+        Handle window, std::int32_t x, std::int32_t y, int width, int height) override;
     std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client, Handle desktop) override;
 
 private:
     X11Session &m_session;
     Screen::PixelFormat m_format;
+    struct {
+        xcb_window_t window = XCB_NONE;
+        std::uint16_t width = 0, height = 0;
+    } m_size; // of the window pixels() last read from
 };
 
 } // namespace Module1

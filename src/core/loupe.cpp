@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+#include "loupe.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace Loupe {
+
+namespace {
+
+    constexpr int Steps = int(std::size(BlockSizes));
+    constexpr double Side = 80; // logical pixels: about 2 cm where one is 1/96 inch
+    constexpr double Gap = 16; // logical pixels between the hot spot and the loupe's nearest edge
+
+    // Along one axis: after the hot spot where there is room, else before it; then on the monitor.
+    int place(int hot, int side, int gap, int low, int extent)
+    {
+        int at = hot + gap;
+        if (at + side > low + extent)
+            at = hot - gap - side + 1;
+        return std::max(low, std::min(at, low + extent - side));
+    }
+
+} // namespace
+
+int Zoom(int step, int notches)
+{
+    const int next = (step == Closed ? -1 : step) + notches;
+    return next < 0 ? Closed : std::min(next, Steps - 1);
+}
+
+int Across(int step, double scale)
+{
+    const int fit = int(std::lround(Side * scale)) / BlockSizes[std::clamp(step, 0, Steps - 1)];
+    return std::max(3, fit % 2 == 0 ? fit - 1 : fit);
+}
+
+Rect View(int x, int y, int across)
+{
+    return { x - across / 2, y - across / 2, across, across };
+}
+
+Rect Placement(int x, int y, int side, const Rect &monitor, double scale)
+{
+    const int gap = int(std::ceil(Gap * scale));
+    return { place(x, side, gap, monitor.x, monitor.width), place(y, side, gap, monitor.y, monitor.height),
+        side, side };
+}
+
+} // namespace Loupe
