@@ -427,6 +427,8 @@ private Q_SLOTS:
             << QRect(-1280, 0, 1280, 1024) << QPoint(-10, 500) << 76 << 1.0 << QPoint(-101, 516);
         QTest::newRow("scale 2: 32 pixels away")
             << QRect(0, 0, 3840, 2160) << QPoint(100, 100) << 152 << 2.0 << QPoint(132, 132);
+        QTest::newRow("scale 2, odd: on a whole logical pixel, further")
+            << QRect(0, 0, 3840, 2160) << QPoint(101, 2118) << 152 << 2.0 << QPoint(134, 1934);
         QTest::newRow("no room on either side: on the monitor")
             << QRect(0, 0, 100, 100) << QPoint(50, 50) << 76 << 1.0 << QPoint(0, 0);
     }

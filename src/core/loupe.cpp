@@ -13,12 +13,17 @@ namespace {
     constexpr double Side = 80; // logical pixels: about 2 cm where one is 1/96 inch
     constexpr double Gap = 16; // logical pixels between the hot spot and the loupe's nearest edge
 
-    // Along one axis: after the hot spot where there is room, else before it; then on the monitor.
-    int place(int hot, int side, int gap, int low, int extent)
+    // Along one axis: after the hot spot where there is room, else before it, away from it to a whole
+    // `grid` of pixels from the monitor's edge; then on the monitor.
+    int place(int hot, int side, int gap, int low, int extent, int grid)
     {
         int at = hot + gap;
-        if (at + side > low + extent)
+        if (at + side <= low + extent) {
+            at = low + (at - low + grid - 1) / grid * grid;
+        } else {
             at = hot - gap - side + 1;
+            at = low + (at - low - (at < low ? grid - 1 : 0)) / grid * grid;
+        }
         return std::max(low, std::min(at, low + extent - side));
     }
 
@@ -44,8 +49,10 @@ Rect View(int x, int y, int across)
 Rect Placement(int x, int y, int side, const Rect &monitor, double scale)
 {
     const int gap = int(std::ceil(Gap * scale));
-    return { place(x, side, gap, monitor.x, monitor.width), place(y, side, gap, monitor.y, monitor.height),
-        side, side };
+    // A window goes where a whole logical pixel begins: at scale 2 an odd place cannot be had.
+    const int grid = scale >= 1 && scale == std::floor(scale) ? int(scale) : 1;
+    return { place(x, side, gap, monitor.x, monitor.width, grid),
+        place(y, side, gap, monitor.y, monitor.height, grid), side, side };
 }
 
 } // namespace Loupe

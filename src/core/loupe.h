@@ -27,7 +27,8 @@ Rect View(int x, int y, int across);
 
 // Where a loupe `side` pixels square goes for the pointer's hot spot at (x, y) on `monitor`: below and to
 // the right of it, its nearest edge 16 logical pixels away; on the other side of the hot spot along an axis
-// that has no room; and always wholly on the monitor, as near as it can be where the monitor is smaller.
+// that has no room; where a whole logical pixel begins, so that a window can be put there; and always wholly
+// on the monitor, as near as it can be where the monitor is smaller.
 Rect Placement(int x, int y, int side, const Rect &monitor, double scale);
 
 } // namespace Loupe
