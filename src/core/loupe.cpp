@@ -18,12 +18,10 @@ namespace {
     int place(int hot, int side, int gap, int low, int extent, int grid)
     {
         int at = hot + gap;
-        if (at + side <= low + extent) {
+        if (at + side <= low + extent)
             at = low + (at - low + grid - 1) / grid * grid;
-        } else {
-            at = hot - gap - side + 1;
-            at = low + (at - low - (at < low ? grid - 1 : 0)) / grid * grid;
-        }
+        else // a place before the monitor's edge is clamped to it below, whichever way it rounds
+            at = low + (hot - gap - side + 1 - low) / grid * grid;
         return std::max(low, std::min(at, low + extent - side));
     }
 
