@@ -59,7 +59,6 @@ private Q_SLOTS:
         QTest::newRow("0") << 0 << u"0"_s << u"00"_s;
         QTest::newRow("9") << 9 << u"9"_s << u"09"_s;
         QTest::newRow("10") << 10 << u"10"_s << u"0A"_s;
-        QTest::newRow("15") << 15 << u"15"_s << u"0F"_s;
         QTest::newRow("16") << 16 << u"16"_s << u"10"_s;
         QTest::newRow("171") << 171 << u"171"_s << u"AB"_s;
         QTest::newRow("255") << 255 << u"255"_s << u"FF"_s;
@@ -302,11 +301,13 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("logical");
         QTest::addColumn<int>("transform");
         QTest::addColumn<float>("scale");
-        QTest::newRow("nothing reported") << QSize(0, 0) << QSize(0, 0) << 0 << 0.0f;
-        QTest::newRow("no logical size yet") << QSize(1920, 1080) << QSize(0, 0) << 0 << 0.0f;
+        QTest::newRow("no logical width yet") << QSize(1920, 1080) << QSize(0, 720) << 0 << 0.0f;
         QTest::newRow("no mode height yet") << QSize(1920, 0) << QSize(1280, 720) << 0 << 0.0f;
         QTest::newRow("no logical height yet") << QSize(1920, 1080) << QSize(1280, 0) << 0 << 0.0f;
+        QTest::newRow("one pixel") << QSize(1, 1) << QSize(1, 1) << 0 << 1.0f;
         QTest::newRow("1.5") << QSize(2560, 1600) << QSize(1706, 1066) << 0 << 1.5f;
+        QTest::newRow("in 120ths, the finest step")
+            << QSize(1920, 1080) << QSize(1272, 716) << 0 << 181.0f / 120.0f;
         QTest::newRow("1.25, turned by 90") << QSize(1920, 1080) << QSize(864, 1536) << 1 << 1.25f;
         // No step gives both sizes back (a report caught half-way through a change): the width's ratio.
         QTest::newRow("sides that disagree")
@@ -449,11 +450,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<double>("unit");
         QTest::addColumn<int>("level");
-        QTest::newRow("0") << 0.0 << 0;
         QTest::newRow("1") << 1.0 << 255;
         QTest::newRow("0.5") << 0.5 << 128;
         QTest::newRow("0.25") << 0.25 << 64;
-        QTest::newRow("0.2509") << 0.2509 << 64;
         QTest::newRow("1.5") << 1.5 << 255;
         QTest::newRow("-0.1") << -0.1 << 0;
         QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 0;
@@ -474,9 +473,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("pixels");
         QTest::newRow("7") << 7 << 0;
         QTest::newRow("8") << 8 << 1;
-        QTest::newRow("22") << 22 << 1;
-        QTest::newRow("23") << 23 << 2;
-        QTest::newRow("-7") << -7 << 0;
         QTest::newRow("-8") << -8 << -1;
         QTest::newRow("8520") << 8520 << 568;
     }
