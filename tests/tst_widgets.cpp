@@ -303,7 +303,8 @@ private Q_SLOTS:
             QStringList {
                 u"このデスクトップでは画面の色を読み取れません。スクロールバーを用いて取得してください。"_s });
         QVERIFY(!armedUnderMessage);
-        QVERIFY(!capture()->isArmed() && !timer()->isActive() && bar('R')->isEnabled());
+        QVERIFY(!capture()->isArmed() && !timer()->isActive() && bar('R')->isEnabled()
+            && m_window->findChild<QRadioButton *>(u"Option1"_s)->isChecked());
         capture()->screenUnreadable(); // once
         QCOMPARE(m_messages.size(), 1);
     }
@@ -315,10 +316,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("y");
         QTest::addColumn<bool>("throws");
         QTest::addColumn<QString>("code");
-        QTest::newRow("a colour at the pointer") << 7 << 8 << false << u"#123456"_s;
-        QTest::newRow("the top-left corner") << 0 << 0 << false << u"#123456"_s;
-        QTest::newRow("off the screen: no colour") << -3 << -7 << false << u"#FF8020"_s;
-        QTest::newRow("the screen throws") << 7 << 8 << true << u"#FF8020"_s;
+        QTest::addColumn<int>("across"); // the loupe's pixels, read in one square (0: closed)
+        QTest::newRow("a colour at the pointer") << 7 << 8 << false << u"#123456"_s << 0;
+        QTest::newRow("the top-left corner") << 0 << 0 << false << u"#123456"_s << 0;
+        QTest::newRow("off the screen: no colour") << -3 << -7 << false << u"#FF8020"_s << 0;
+        QTest::newRow("the screen throws") << 7 << 8 << true << u"#FF8020"_s << 0;
+        QTest::newRow("the loupe's middle pixel") << 7 << 8 << false << u"#123456"_s << 5;
     }
     void tickFailure()
     {
@@ -326,6 +329,8 @@ private Q_SLOTS:
         QFETCH(int, y);
         QFETCH(bool, throws);
         QFETCH(QString, code);
+        QFETCH(int, across);
+        m_platform->LoupeAcross = across;
         m_window->Option2_Click();
         QVERIFY(!bar('R')->isEnabled()); // the colour is the screen's now
         m_window->Timer1_Timer(); // shows the scripted #FF8020
