@@ -333,12 +333,11 @@ other_said() { grep -Eq -- "$1" "$E2E_TMP/other.log"; }
 centred()
 {
     window_geometry "$WIN"
-    local extents left=0 right=0 top=0 bottom=0 sw sh
+    local extents left=0 right=0 top=0 bottom=0 sx=0 sy=0 sw sh
     extents="$(xprop -id "$WIN" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ,)"
     [ -z "$extents" ] || read -r left right top bottom <<<"$extents"
     [ -n "$WINDOW_MANAGER" ] && [ "$top" = 0 ] && return 1 # not framed yet
     # In the work area, which a desktop's bars leave.
-    local sx=0 sy=0 sw sh
     read -r sw sh < <(xdotool getdisplaygeometry)
     read -r sx sy sw sh < <(xprop -root _NET_WORKAREA | awk -F '[=,]' 'NF >= 5 { print $2, $3, $4, $5; exit } END { if (NR == 0 || NF < 5) print "'"$sx $sy $sw $sh"'" }')
     local dx=$((2 * (WIN_X - left - sx) + WIN_WIDTH + left + right - sw)) dy=$((2 * (WIN_Y - top - sy) + WIN_HEIGHT + top + bottom - sh))
@@ -640,13 +639,15 @@ scenario_about()
 }
 
 # Where nothing can read the screen (a Wayland session with neither wlroots' protocols nor a session bus for
-# a portal, or one asked for where no compositor answers), screen mode says so and gives the bars back; and
-# a platform that is not there is named at the start.
+# a portal, or one asked for where no compositor answers), screen mode says so and gives the bars back; a
+# platform that is not there is named at the start; and a Qt platform the user asks for is kept.
 scenario_unreadable()
 {
     local err
     err="$(ZUMEKO_PLATFORM=mir "$E2E_ZUMEKO" 2>&1 >/dev/null && echo "status 0" || echo "status $?")"
     [ "$err" = $'zumeko: ZUMEKO_PLATFORM is "mir"; it can be x11, wayland or portal\nstatus 1' ] || fail "an unknown platform: ${err@Q}"
+    err="$(QT_QPA_PLATFORM=nowhere timeout 5 "$E2E_ZUMEKO" 2>&1 >/dev/null || true)"
+    [[ "$err" == *'"nowhere"'* ]] || fail "the user's QT_QPA_PLATFORM was not kept: ${err@Q}"
     spawn compositor "$E2E_TOOL" compositor
     poll_until grep -q ready "$E2E_TMP/compositor.log" || fail "the bare compositor did not start"
     unset DBUS_SESSION_BUS_ADDRESS
