@@ -54,8 +54,9 @@ void LoupeView::showPixels(std::vector<std::int32_t> colours, int across, int bl
                 }
             }
         }
-        // The pixel read, framed inside its block so that its colour still shows within.
-        const std::int32_t centre = m_colours[std::size_t((across / 2) * across + across / 2)];
+        // The pixel read, the middle of the odd square, framed inside its block so that its colour still
+        // shows within.
+        const std::int32_t centre = m_colours.at(m_colours.size() / 2);
         const bool light = centre != Module1::NoColor && qGray(toRgb(centre)) >= 128;
         painter.setPen(QPen(light ? Qt::black : Qt::white, 1));
         painter.setBrush(Qt::NoBrush);

@@ -51,7 +51,7 @@ struct Overlays::Listen {
             o->m_crossHair = std::make_unique<Wl::ShmBuffer>(
                 o->m_display.shm(), CrossHairSize, CrossHairSize, 4 * CrossHairSize, WL_SHM_FORMAT_ARGB8888);
             if (o->m_crossHair->pixels.data() != nullptr) {
-                const auto image = CrossHair();
+                static constexpr auto image = CrossHair();
                 std::memcpy(o->m_crossHair->pixels.data(), image.data(), sizeof image);
             }
             o->m_crossHairSurface.reset(wl_compositor_create_surface(o->m_display.compositor()));
