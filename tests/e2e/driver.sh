@@ -535,48 +535,50 @@ scenario_pixels()
     pass "pixels: the pixel under the pointer exactly, at scales 1 to 2 and in the eight turns of an output"
 }
 
-# The loupe, read back from the screen: on a desktop where each pixel's colour tells its place (x and y
-# mod 256), every block shows the pixel beside the pointer that it stands for, a block above the screen's
-# top edge shows the grey check, and the middle one is framed in white (its colour is dark). The arrow keys move the pointer by a pixel, by ten with Shift; Escape
-# closes the loupe and screen mode goes on; a click fixes the colour, closes it, and reaches no window.
-grid_colour() { printf '%02X%02X2A' $(($1 % 256)) $(($2 % 256)); }
+# The loupe, read back from the screen, where each pixel's colour tells its place (x and y mod 256), before
+# and after the arrow keys move the pointer by a pixel, and by ten with Shift. Escape closes it and screen
+# mode goes on; a click fixes the colour, closes it, and reaches no window.
+grid_colour() { printf '%02X%02XFF' $(($1 % 256)) $(($2 % 256)); }
 scenario_loupe()
 {
-    convert -size 256x256 xc: -channel R -fx 'i/255' -channel G -fx 'j/255' -channel B -fx 42/255 +channel \
+    convert -size 256x256 xc: -channel R -fx 'i/255' -channel G -fx 'j/255' -channel B -fx 1 +channel \
         -depth 8 "$E2E_TMP/grid.ppm"
     display -window root "$E2E_TMP/grid.ppm"
     other_window "$GREENISH"
     launch
     click_client "${OPTION2[@]}"
-    local x=600 y=5 across=$((19 * SCALE + SCALE - 1)) gap=$((16 * SCALE)) wrong
+    local x=767 y=5 across=$((19 * SCALE + SCALE - 1)) gap=$((16 * SCALE)) wrong side half
     # Turned over a window (Wine sees no wheel over the bare X root), then away to the desktop.
     point "${OTHER_POINT[@]}"
     press 4
     poll_until others || fail "a turn of the wheel opened no loupe"
     point $x $y
-    local side=$((across * 4)) half=$((across / 2))
-    # Below and to the right of the hot spot, a gap away, where a whole logical pixel begins.
-    placed()
+    side=$((across * 4)) half=$((across / 2))
+    # Below and to the right of the hot spot, a gap away, where a whole logical pixel begins; each block the
+    # pixel it stands for, one above the screen's top edge the grey check, the middle one framed in black
+    # where it is light (by Qt's grey: first), else in white (after the arrows).
+    loupe_right()
     {
         window_geometry "$(windows_of "$PID" '^zumeko-loupe$')"
-        ((WIN_X - x >= gap && WIN_X - x < gap + SCALE && WIN_Y - y >= gap && WIN_Y - y < gap + SCALE && WIN_WIDTH == side))
-    }
-    poll_until placed || fail "the loupe, ${WIN_WIDTH}x$WIN_HEIGHT+$WIN_X+$WIN_Y, is not $side square below and right of $x,$y, $gap away"
-    blocks_right()
-    {
+        wrong="${WIN_WIDTH}x$WIN_HEIGHT+$WIN_X+$WIN_Y is not $side square below and right of $x,$y, $gap away"
+        ((WIN_X - x >= gap && WIN_X - x < gap + SCALE && WIN_Y - y >= gap && WIN_Y - y < gap + SCALE && WIN_WIDTH == side)) || return 1
         wrong="$(import -silent -window root -crop "${side}x$side+$WIN_X+$WIN_Y" -depth 8 txt:- | awk -F'[ ,:#]+' \
             -v x=$x -v y=$y -v half=$half 'NR > 1 { split($0, part, "#"); seen = toupper(substr(part[2], 1, 6)) }
             NR > 1 && $1 % 4 == 2 && $2 % 4 == 2 {
                 row = y - half + int($2 / 4)
-                want = row < 0 ? "A0A0A0" : sprintf("%02X%02X2A", (x - half + int($1 / 4)) % 256, row % 256)
+                want = row < 0 ? "A0A0A0" : sprintf("%02X%02XFF", (x - half + int($1 / 4)) % 256, row % 256)
                 if (seen != want) { print "at " $1 "," $2 " #" seen ", not #" want; exit } }
-            NR > 1 && $1 == half * 4 && $2 == half * 4 && seen != "FFFFFF" { print "the frame is #" seen; exit }')"
+            NR > 1 && $1 == half * 4 && $2 == half * 4 {
+                frame = (x % 256 * 11 + y % 256 * 16 + 255 * 5) / 32 >= 128 ? "000000" : "FFFFFF"
+                if (seen != frame) { print "the frame is #" seen; exit } }')"
         [ -z "$wrong" ]
     }
-    poll_until blocks_right || fail "the loupe at +$WIN_X+$WIN_Y: $wrong"
+    poll_until loupe_right || fail "the loupe open: $wrong"
     expect_swatch "$(grid_colour $x $y)" "the loupe open"
     xdotool key Right shift+Down
-    expect_swatch "$(grid_colour $((x + 1)) $((y + 10)))" "Right, then Shift+Down, with the loupe open"
+    x=$((x + 1)) y=$((y + 10))
+    expect_swatch "$(grid_colour $x $y)" "Right, then Shift+Down, with the loupe open"
+    poll_until loupe_right || fail "the loupe after Right, then Shift+Down: $wrong"
     xdotool key Escape
     poll_until no_others || fail "Escape did not close the loupe"
     point "${ROOT_POINT[@]}"

@@ -155,8 +155,7 @@ start_bed()
 {
     E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/zumeko-e2e.XXXXXXXX")" E2E_STOP=stop_bed
     chmod 0711 "$E2E_TMP"
-    mkdir -m 0700 "$E2E_TMP/runtime" "$E2E_TMP/$1" "$E2E_TMP/$1-home"
-    mkdir "$E2E_TMP/portals"
+    mkdir -m 0700 "$E2E_TMP/runtime" "$E2E_TMP/$1" "$E2E_TMP/$1-home" "$E2E_TMP/portals"
     chown nobody "$E2E_TMP/$1" "$E2E_TMP/$1-home"
     cp "/usr/share/xdg-desktop-portal/portals/$3.portal" "$E2E_TMP/portals"
     # Made by the first X server as the system makes it; the compositor, making it, would keep it for its
