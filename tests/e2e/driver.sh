@@ -538,10 +538,10 @@ scenario_pixels()
 # The loupe, read back from the screen, where each pixel's colour tells its place (x and y mod 256), before
 # and after the arrow keys move the pointer by a pixel, and by ten with Shift. Escape closes it and screen
 # mode goes on; a click fixes the colour, closes it, and reaches no window.
-grid_colour() { printf '%02X%02XFF' $(($1 % 256)) $(($2 % 256)); }
+grid_colour() { printf '%02X%02XF5' $(($1 % 256)) $(($2 % 256)); }
 scenario_loupe()
 {
-    convert -size 256x256 xc: -channel R -fx 'i/255' -channel G -fx 'j/255' -channel B -fx 1 +channel \
+    convert -size 256x256 xc: -channel R -fx 'i/255' -channel G -fx 'j/255' -channel B -fx 245/255 +channel \
         -depth 8 "$E2E_TMP/grid.ppm"
     display -window root "$E2E_TMP/grid.ppm"
     other_window "$GREENISH"
@@ -556,7 +556,7 @@ scenario_loupe()
     side=$((across * 4)) half=$((across / 2))
     # Below and to the right of the hot spot, a gap away, where a whole logical pixel begins; each block the
     # pixel it stands for, one above the screen's top edge the grey check, the middle one framed in black
-    # where it is light (by Qt's grey: first), else in white (after the arrows).
+    # where it is light (Qt's grey 128 or more: at first, by the least), else in white (after the arrows).
     loupe_right()
     {
         window_geometry "$(windows_of "$PID" '^zumeko-loupe$')"
@@ -566,10 +566,10 @@ scenario_loupe()
             -v x=$x -v y=$y -v half=$half 'NR > 1 { split($0, part, "#"); seen = toupper(substr(part[2], 1, 6)) }
             NR > 1 && $1 % 4 == 2 && $2 % 4 == 2 {
                 row = y - half + int($2 / 4)
-                want = row < 0 ? "A0A0A0" : sprintf("%02X%02XFF", (x - half + int($1 / 4)) % 256, row % 256)
+                want = row < 0 ? "A0A0A0" : sprintf("%02X%02XF5", (x - half + int($1 / 4)) % 256, row % 256)
                 if (seen != want) { print "at " $1 "," $2 " #" seen ", not #" want; exit } }
             NR > 1 && $1 == half * 4 && $2 == half * 4 {
-                frame = (x % 256 * 11 + y % 256 * 16 + 255 * 5) / 32 >= 128 ? "000000" : "FFFFFF"
+                frame = (x % 256 * 11 + y % 256 * 16 + 245 * 5) / 32 >= 128 ? "000000" : "FFFFFF"
                 if (seen != frame) { print "the frame is #" seen; exit } }')"
         [ -z "$wrong" ]
     }
