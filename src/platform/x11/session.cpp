@@ -65,14 +65,14 @@ namespace {
         bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
         {
             const auto *event = static_cast<const xcb_generic_event_t *>(message);
-            if (type != "xcb_generic_event_t" || (event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
-                return false;
-            const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
-            if (notify->window == m_window && notify->atom == m_atom) {
-                seen = true;
-                m_loop.quit();
+            if (type == "xcb_generic_event_t" && (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+                const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+                if (notify->window == m_window && notify->atom == m_atom) {
+                    seen = true;
+                    m_loop.quit();
+                }
             }
-            return false;
+            return false; // every event, the watched one too, goes on to Qt
         }
         bool seen = false;
 
