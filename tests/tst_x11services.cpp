@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include <climits>
+#include <tuple>
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -93,6 +94,15 @@ private Q_SLOTS:
         QCOMPARE(m_services.pixel(dc, x, y), Module1::NoColor);
         QVERIFY(m_services.pixel(dc, 1279, 1023) >= 0); // the connection survived the error
         QCOMPARE(m_services.releaseDC(m_services.desktopWindow(), dc), 1);
+    }
+
+    // Opening says why it could not, in ShellExecute's numbers: no association for nothing to open or for
+    // another verb, not found for a file that is not there.
+    void openSaysWhyNot()
+    {
+        for (const auto &[verb, file, result] : { std::tuple { "open", "", 31 }, { "print", "help.html", 31 },
+                 { "open", "no-such-help.html", 2 } })
+            QCOMPARE(m_services.shellExecute(0, verb, file, nullptr, "", 1), std::intptr_t(result));
     }
 
     void contextsAreCountedAndReleasedOnce()
