@@ -369,16 +369,15 @@ private Q_SLOTS:
     }
 
     // The look as approved, pixel for pixel: the main window with a colour on its bars and the focus on the
-    // green one, the About box, the program icon and the About link's hand cursor. Every change shows here;
-    // where one is meant, the failure says where the new picture is (in the folder the test ran in), to look
-    // at and approve by its fingerprint.
+    // green one, the About box and the About link's hand cursor (the icon: windowIcons and the install test).
+    // Every change shows here; where one is meant, the failure says where the new picture is (in the folder
+    // the test ran in), to look at and approve by its fingerprint.
     void looks_data()
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("approved");
         QTest::newRow("main window") << u"main"_s << u"66e78c95f7bf0a6a"_s;
         QTest::newRow("About box") << u"about"_s << u"eb5358bcdfc79aba"_s;
-        QTest::newRow("program icon") << u"icon"_s << u"67f6f2c569b499ba"_s;
         QTest::newRow("link cursor") << u"cursor"_s << u"670e4ca20a674c8f"_s;
     }
     void looks()
@@ -396,8 +395,7 @@ private Q_SLOTS:
         }
         const QImage image = (what == u"main"_s ? m_window->grab().toImage()
                 : what == u"about"_s            ? about.grab().toImage()
-                : what == u"cursor"_s           ? LinkCursorImage()
-                                                : Forms::ProgramIconImage())
+                                                : LinkCursorImage())
                                  .convertToFormat(QImage::Format_RGB32);
         QCryptographicHash hash(QCryptographicHash::Sha256);
         for (int y = 0; y < image.height(); ++y)
