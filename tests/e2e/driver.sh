@@ -84,7 +84,7 @@ reference() { pixel_at "$2" "$3"; }
 other_window()
 {
     [ -z "${OTHER_OUTPUT:-}" ] || swaymsg -q focus output "$OTHER_OUTPUT"
-    spawn other "$E2E_TOOL" window "200x100+${OTHER_PLACE[0]}+${OTHER_PLACE[1]}" "$1" ${OTHER_SCALE:-}
+    spawn other "$E2E_TOOL" window "200x100+${OTHER_PLACE[0]}+${OTHER_PLACE[1]}" "$1"
     poll_until other_said '^ready' || fail "the other application's window did not show"
     [ -z "${OTHER_OUTPUT:-}" ] || swaymsg -q focus output HEADLESS-1
 }
@@ -138,7 +138,7 @@ sway_up()
 {
     local config="output HEADLESS-1 resolution 1280x1024 position 0 0 bg #$ROOT solid_color"
     if [ -n "$SECOND_OUTPUT" ]; then
-        OTHER_OUTPUT=HEADLESS-2 OTHER_OUTPUT_X=1280 OTHER_PLACE=(40 300) OTHER_POINT=(1420 350) OTHER_SCALE=2
+        OTHER_OUTPUT=HEADLESS-2 OTHER_OUTPUT_X=1280 OTHER_PLACE=(40 300) OTHER_POINT=(1420 350)
         config+=$'\n'"output HEADLESS-2 resolution 1280x1024 position 1280 0 scale 2 bg #$ROOT solid_color"
     fi
     start_sway "$config"
@@ -500,7 +500,7 @@ scenario_pixels()
     # Its requests to the compositor in its log: on a turned output too, a pixel is read as a small region.
     WAYLAND_DEBUG=client launch
     local config scale at x y column row grid="" asked turned=0 learning
-    for config in "scale 1.5" "scale 1.25 transform 90" "scale 2 transform 90" "scale 1 transform 270" \
+    for config in "scale 2" "scale 1.5" "scale 1.25 transform 90" "scale 2 transform 90" "scale 1 transform 270" \
         "scale 1.75 transform 180" "scale 2 transform flipped-180" "scale 1.5 transform flipped" \
         "scale 1 transform flipped-90" "scale 1.25 transform flipped-270" "scale 1.75 transform 270"; do
         swaymsg -q output "$OTHER_OUTPUT" "$config"
@@ -644,9 +644,9 @@ scenario_about()
     pass "about: the About box opens centred, its link opens the address, and Enter on OK closes it"
 }
 
-# Where nothing can read the screen (a Wayland session with neither wlroots' protocols nor a session bus for
-# a portal, or one asked for where no compositor answers), screen mode says so and gives the bars back; a
-# platform that is not there is named at the start; and a Qt platform the user asks for is kept.
+# Where nothing can read the screen (a compositor that names wlroots' protocols but cannot share memory, or
+# one asked for where none answers), screen mode says so and gives the bars back; a platform that is not
+# there is named at the start; and a Qt platform the user asks for is kept.
 scenario_unreadable()
 {
     local err

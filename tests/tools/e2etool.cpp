@@ -2,18 +2,18 @@
 // What the end-to-end driver needs that xdotool, swaymsg and grim cannot do:
 //   e2etool points                  the layouts' click points in pixels at scale 1, as shell assignments
 //   e2etool close WINDOW-ID         asks an X window to close as a window manager's close button does
-//   e2etool window WxH+X+Y RRGGBB [SCALE]
-//                                   another application's window of one colour at that place: an X window,
-//                                   or in a Wayland session a native surface (of a scale of its own, see
-//                                   nativeWindow); it says "ready" once shown
+//   e2etool window WxH+X+Y RRGGBB   another application's window of one colour at that place: an X window,
+//                                   or in a Wayland session a native surface; it says "ready" once shown
 //                                   and "press BUTTON" and "release BUTTON" for each that reaches it
 //   e2etool grid WxH+X+Y BB SCALE   a native window drawn at that scale, each physical pixel in a colour of
 //                                   its own (see gridWindow); it says "ready" once shown
 //   e2etool grab SECONDS            holds the X pointer that long; status 1 when another client holds it
 //   e2etool manager                 an X clipboard manager that takes nothing over: it only answers
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
-//   e2etool compositor              a Wayland compositor that offers nothing (as GNOME offers none of
-//                                   wlroots' protocols); it says "ready SOCKET" in XDG_RUNTIME_DIR
+//   e2etool compositor              a Wayland compositor that names what wlroots offers for picking (the
+//                                   layer shell, screencopy, the outputs' places) but has no shared memory
+//                                   to read the screen into, so that no screen can be read through it; it
+//                                   says "ready SOCKET" in XDG_RUNTIME_DIR
 //   e2etool desktop FOLDER          the compositor's own input and screen on GNOME or KWin: what reaches the
 //                                   compositor itself (its colour picker) and what it shows. It says
 //                                   "ready", then reads lines "move X Y", "click BUTTON" (1 to 3),
@@ -58,7 +58,9 @@
 
 #include "fake-input-client-protocol.h"
 #include "viewporter-client-protocol.h"
+#include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 #define namespace layer_namespace // the generated C names an argument so
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
@@ -257,21 +259,14 @@ bool showToplevel(Wl::Bound &w, Toplevel &t)
     return t.configured;
 }
 
-// A buffer of one colour; at a scale of 2 each of its pixels is four, each quarter in a colour of its own:
-// RRGGBB at the top left, its red, green or blue inverted at the top right, bottom left and bottom right.
-// Null when it cannot be had.
-std::unique_ptr<Wl::ShmBuffer> fill(Wl::Bound &w, int width, int height, unsigned rgb, int scale)
+// A buffer of one colour; null when it cannot be had.
+std::unique_ptr<Wl::ShmBuffer> fill(Wl::Bound &w, int width, int height, unsigned rgb)
 {
-    const int stride = 4 * width * scale, size = stride * height * scale;
     auto buffer = std::make_unique<Wl::ShmBuffer>(
-        w.get<wl_shm>(wl_shm_interface), width * scale, height * scale, stride, WL_SHM_FORMAT_XRGB8888);
+        w.get<wl_shm>(wl_shm_interface), width, height, 4 * width, WL_SHM_FORMAT_XRGB8888);
     if (buffer->buffer == nullptr)
         return nullptr;
-    std::uint32_t *pixels = buffer->words();
-    for (int i = 0; i < size / 4; ++i) {
-        const int quarter = scale == 1 ? 0 : (i / (width * scale)) % 2 * 2 + i % 2;
-        pixels[i] = 0xFF000000 | (rgb ^ (quarter == 0 ? 0 : 0xFF000000u >> (8 * quarter)));
-    }
+    std::fill(buffer->words(), buffer->words() + width * height, 0xFF000000 | rgb);
     return buffer;
 }
 
@@ -309,26 +304,22 @@ int gridWindow(Wl::Bound &w, int width, int height, int x, int y, double scale, 
 
 // Another application's window: on the layer shell where there is one, else a maximized toplevel, which is
 // under every point outside the other windows and the compositor's own bars.
-int nativeWindow(Wl::Bound &w, int width, int height, int x, int y, unsigned rgb, int scale)
+int nativeWindow(Wl::Bound &w, int width, int height, int x, int y, unsigned rgb)
 {
     auto *layers = w.get<zwlr_layer_shell_v1>(zwlr_layer_shell_v1_interface);
     auto *seat = w.get<wl_seat>(wl_seat_interface);
     Toplevel t { nullptr, width, height, false };
     if (seat == nullptr || (layers == nullptr && !showToplevel(w, t)))
         return 1;
-    const auto buffer
-        = layers != nullptr ? fill(w, width, height, rgb, scale) : fill(w, t.width, t.height, rgb, 1);
+    const auto buffer = layers != nullptr ? fill(w, width, height, rgb) : fill(w, t.width, t.height, rgb);
     if (buffer == nullptr)
         return 1;
     wl_surface *surface = t.surface;
     if (layers != nullptr) {
         surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
         placeOnLayer(w, layers, surface, width, height, x, y);
-    } else {
-        scale = 1;
     }
     wl_surface_attach(surface, buffer->buffer.get(), 0, 0);
-    wl_surface_set_buffer_scale(surface, scale);
     wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
     // Shown once the compositor asks for the frame after this one.
     static const wl_callback_listener shown
@@ -600,6 +591,13 @@ int main(int argc, char *argv[])
         return desktop(argc, argv);
     if (command == "compositor") {
         wl_display *display = wl_display_create();
+        for (const wl_interface *global : { &wl_compositor_interface, &zwlr_layer_shell_v1_interface,
+                 &zwlr_screencopy_manager_v1_interface, &zxdg_output_manager_v1_interface })
+            wl_global_create(display, global, global->version, const_cast<wl_interface *>(global),
+                [](wl_client *client, void *interface, std::uint32_t version, std::uint32_t id) {
+                    wl_resource_create(
+                        client, static_cast<const wl_interface *>(interface), int(version), id);
+                });
         const char *socket = wl_display_add_socket_auto(display);
         if (socket == nullptr)
             return 1;
@@ -626,7 +624,7 @@ int main(int argc, char *argv[])
             return gridWindow(w, width, height, x, y, std::atof(argv[4]), rgb);
         if (argc >= 4 && std::sscanf(argv[2], "%dx%d+%d+%d", &width, &height, &x, &y) == 4
             && std::sscanf(argv[3], "%6x", &rgb) == 1)
-            return nativeWindow(w, width, height, x, y, rgb, argc > 4 ? std::atoi(argv[4]) : 1);
+            return nativeWindow(w, width, height, x, y, rgb);
     }
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);
     int status = 2;
@@ -642,10 +640,6 @@ int main(int argc, char *argv[])
         status = grab(c, std::atof(argv[2]));
     else if (command == "manager")
         status = manager(c);
-    if (status == 2)
-        std::fprintf(stderr,
-            "usage: e2etool points | close ID | window WxH+X+Y RRGGBB | grab SECONDS | manager | pointer | "
-            "compositor | desktop FOLDER\n");
     xcb_disconnect(c);
     return status;
 }
