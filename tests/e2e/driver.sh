@@ -561,8 +561,9 @@ scenario_loupe()
     point $x $y
     side=$((across * 4)) half=$((across / 2))
     # Below and to the right of the hot spot, a gap away, where a whole logical pixel begins; each block the
-    # pixel it stands for, one above the screen's top edge the grey check, the middle one framed in black
-    # where it is light (Qt's grey 128 or more: at first, by the least), else in white (after the arrows).
+    # pixel it stands for (read one pixel in from its corner, where a frame drawn too large would show), one
+    # above the screen's top edge the grey check, the middle one framed in black where it is light (Qt's
+    # grey 128 or more: at first, by the least), else in white (after the arrows).
     loupe_right()
     {
         window_geometry "$(windows_of "$PID" '^zumeko-loupe$')"
@@ -570,7 +571,7 @@ scenario_loupe()
         ((WIN_X - x >= gap && WIN_X - x < gap + SCALE && WIN_Y - y >= gap && WIN_Y - y < gap + SCALE && WIN_WIDTH == side)) || return 1
         wrong="$(import -silent -window root -crop "${side}x$side+$WIN_X+$WIN_Y" -depth 8 txt:- | awk -F'[ ,:#]+' \
             -v x=$x -v y=$y -v half=$half 'NR > 1 { split($0, part, "#"); seen = toupper(substr(part[2], 1, 6)) }
-            NR > 1 && $1 % 4 == 2 && $2 % 4 == 2 {
+            NR > 1 && $1 % 4 == 1 && $2 % 4 == 1 {
                 row = y - half + int($2 / 4)
                 want = row < 0 ? "A0A0A0" : sprintf("%02X%02XF5", (x - half + int($1 / 4)) % 256, row % 256)
                 if (seen != want) { print "at " $1 "," $2 " #" seen ", not #" want; exit } }
