@@ -36,7 +36,7 @@ ENVIRONMENT="$1"
 ENVIRONMENTS='
 # name       server start scale depth wait wm      output2 platform cursor accounts data paste respell folder scenarios
 x11          x11    build 1     -     -    -       -       -        -      1        -    -     1       1      start copy second-copy pick grab loupe help about unreadable clipboard-kept display-lost
-x11-depth16  x11    build 1     16    -    -       -       -        -      1        -    -     1       1      pick
+x11-depth16  x11    build 1     16    -    -       -       -        -      1        -    -     1       1      pick loupe
 x11-scale2   x11    build 2     -     -    -       -       -        -      1        -    -     1       1      pick loupe about
 openbox      x11    build 1     -     -    openbox -       -        -      1        -    -     1       1      start copy pick grab about
 # No window manager frames its windows here.
@@ -544,16 +544,18 @@ scenario_pixels()
 # The loupe, read back from the screen, where each pixel's colour tells its place (x and y mod 256), before
 # and after the arrow keys move the pointer by a pixel, and by ten with Shift. Escape closes it and screen
 # mode goes on; a click fixes the colour, closes it, and reaches no window.
-grid_colour() { printf '%02X%02XF5' $(($1 % 256)) $(($2 % 256)); }
 scenario_loupe()
 {
     convert -size 256x256 xc: -channel R -fx 'i/255' -channel G -fx 'j/255' -channel B -fx 245/255 +channel \
         -depth 8 "$E2E_TMP/grid.ppm"
     display -window root "$E2E_TMP/grid.ppm"
+    # Each place's colour as the screen shows it (on a 16-bit screen, the nearest 5-6-5 colour), from one tile.
+    import -silent -window root -crop 256x256+0+0 -depth 8 "$E2E_TMP/tile.txt"
     other_window "$GREENISH"
     launch
     click_client "${OPTION2[@]}"
-    local x=767 y=5 across=$((19 * SCALE + SCALE - 1)) gap=$((16 * SCALE)) wrong side half
+    local x=767 y=5 across=$((19 * SCALE + SCALE - 1)) gap=$((16 * SCALE)) wrong side half grey=A0A0A0 colour
+    [ "$DEPTH" != 16 ] || grey=A4A1A4 # its 5-6-5 colour, as read back
     # Turned over a window (Wine sees no wheel over the bare X root), then away to the desktop.
     point "${OTHER_POINT[@]}"
     press 4
@@ -569,23 +571,25 @@ scenario_loupe()
         window_geometry "$(windows_of "$PID" '^zumeko-loupe$')"
         wrong="${WIN_WIDTH}x$WIN_HEIGHT+$WIN_X+$WIN_Y is not $side square below and right of $x,$y, $gap away"
         ((WIN_X - x >= gap && WIN_X - x < gap + SCALE && WIN_Y - y >= gap && WIN_Y - y < gap + SCALE && WIN_WIDTH == side)) || return 1
+        colour="$(pixel_at $x $y)"
         wrong="$(import -silent -window root -crop "${side}x$side+$WIN_X+$WIN_Y" -depth 8 txt:- | awk -F'[ ,:#]+' \
-            -v x=$x -v y=$y -v half=$half 'NR > 1 { split($0, part, "#"); seen = toupper(substr(part[2], 1, 6)) }
-            NR > 1 && $1 % 4 == 1 && $2 % 4 == 1 {
+            -v x=$x -v y=$y -v half=$half -v grey=$grey -v frame=$(((16#${colour:0:2} * 11 + 16#${colour:2:2} * 16 + 16#${colour:4:2} * 5) / 32 >= 128 ? 0 : 16777215)) \
+            'FNR > 1 { split($0, part, "#"); seen = toupper(substr(part[2], 1, 6)) }
+            FNR == NR { shown[$1 "," $2] = seen; next }
+            FNR > 1 && $1 % 4 == 1 && $2 % 4 == 1 {
                 row = y - half + int($2 / 4)
-                want = row < 0 ? "A0A0A0" : sprintf("%02X%02XF5", (x - half + int($1 / 4)) % 256, row % 256)
+                want = row < 0 ? grey : shown[(x - half + int($1 / 4)) % 256 "," row % 256]
                 if (seen != want) { print "at " $1 "," $2 " #" seen ", not #" want; exit } }
-            NR > 1 && $1 == half * 4 && $2 == half * 4 {
-                frame = (x % 256 * 11 + y % 256 * 16 + 245 * 5) / 32 >= 128 ? "000000" : "FFFFFF"
-                if (seen != frame) { print "the frame is #" seen; exit } }')"
+            FNR > 1 && $1 == half * 4 && $2 == half * 4 && seen != sprintf("%06X", frame) { print "the frame is #" seen; exit }' \
+            "$E2E_TMP/tile.txt" -)"
         [ -z "$wrong" ]
     }
     poll_until loupe_right || fail "the loupe open: $wrong"
-    expect_swatch "$(grid_colour $x $y)" "the loupe open"
+    expect_swatch "$colour" "the loupe open"
     xdotool key Right shift+Down
     x=$((x + 1)) y=$((y + 10))
-    expect_swatch "$(grid_colour $x $y)" "Right, then Shift+Down, with the loupe open"
     poll_until loupe_right || fail "the loupe after Right, then Shift+Down: $wrong"
+    expect_swatch "$colour" "Right, then Shift+Down, with the loupe open"
     xdotool key Escape
     poll_until no_others || fail "Escape did not close the loupe"
     point "${OTHER_POINT[@]}"
@@ -593,7 +597,7 @@ scenario_loupe()
     poll_until others || fail "the loupe did not open again after Escape"
     press
     poll_until no_others || fail "the click that fixed the colour left the loupe open"
-    expect_swatch "$GREENISH" "the colour the click fixed"
+    expect_swatch "$(reference "$GREENISH" "${OTHER_POINT[@]}")" "the colour the click fixed"
     ! other_said '^(press|release)' || fail "the click with the loupe open reached the window underneath"
     quit
     pass "loupe: its blocks are the pixels beside the pointer, the middle one framed; the arrows move by a pixel; Escape and a click close it, the click reaching no window"
