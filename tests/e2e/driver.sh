@@ -649,9 +649,10 @@ scenario_about()
     pass "about: the About box opens centred, its link opens the address, and Enter on OK closes it"
 }
 
-# Where nothing can read the screen (a compositor that names wlroots' protocols but cannot share memory, or
-# one asked for where none answers), screen mode says so and gives the bars back; a platform that is not
-# there is named at the start; and a Qt platform the user asks for is kept.
+# Where nothing can read the screen (a compositor that names wlroots' protocols but cannot share memory, one
+# asked for where none answers, or the desktop's picker asked for where no session bus answers), screen
+# mode says so and gives the bars back; a platform that is not there is named at the start; and a Qt
+# platform the user asks for is kept.
 scenario_unreadable()
 {
     local err
@@ -662,7 +663,7 @@ scenario_unreadable()
     spawn compositor "$E2E_TOOL" compositor
     poll_until grep -q ready "$E2E_TMP/compositor.log" || fail "the bare compositor did not start"
     unset DBUS_SESSION_BUS_ADDRESS
-    for session in "WAYLAND_DISPLAY=$(awk '{ print $2 }' "$E2E_TMP/compositor.log")" "ZUMEKO_PLATFORM=wayland WAYLAND_DISPLAY=wayland-nowhere"; do
+    for session in "WAYLAND_DISPLAY=$(awk '{ print $2 }' "$E2E_TMP/compositor.log")" "ZUMEKO_PLATFORM=wayland WAYLAND_DISPLAY=wayland-nowhere" "ZUMEKO_PLATFORM=portal DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_TMP/nowhere"; do
         # shellcheck disable=SC2086 # one or two assignments
         export $session
         launch
