@@ -309,7 +309,8 @@ private Q_SLOTS:
         QCOMPARE(m_messages.size(), 1);
     }
 
-    // A tick that fails past the pointer ends quietly: the position is shown, the colour stays.
+    // A tick that fails past the pointer ends quietly: the position is shown, the colour stays. With the
+    // loupe open, the tick reads its whole square and the colour is the square's middle.
     void tickFailure_data()
     {
         QTest::addColumn<int>("x");

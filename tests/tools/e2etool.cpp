@@ -311,7 +311,7 @@ int nativeWindow(Wl::Bound &w, int width, int height, int x, int y, unsigned rgb
     Toplevel t { nullptr, width, height, false };
     if (seat == nullptr || (layers == nullptr && !showToplevel(w, t)))
         return 1;
-    const auto buffer = layers != nullptr ? fill(w, width, height, rgb) : fill(w, t.width, t.height, rgb);
+    const auto buffer = fill(w, t.width, t.height, rgb); // the size asked for, or the one the compositor gave
     if (buffer == nullptr)
         return 1;
     wl_surface *surface = t.surface;
