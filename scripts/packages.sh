@@ -8,11 +8,12 @@ RUN_PACKAGES=(qt6-qpa-plugins fonts-ipafont-gothic xdg-utils)
 # has, and which Zumeko must not take for its window; and a native Wayland program that pastes. The test
 # tool speaks KWin's fake input, whose protocol Plasma's package holds. GNOME Shell, with the desktop portal
 # and GNOME's backend, and pipewire, which mutter's remote input rides on; KWin, with KDE's backend and the
-# Qt 5 Wayland plugin it runs on. The D-Bus mock that the fake desktop portal is a template of. And the
-# formatter every C++ file is checked with.
+# Qt 5 Wayland plugin it runs on. The D-Bus mock that the fake desktop portal is a template of. X's cursor
+# extension, through which the test tool sees the pointer's shape. And the formatter every C++ file is checked
+# with.
 TEST_PACKAGES=(clang-format xvfb xdotool xclip x11-xserver-utils x11-apps x11-utils imagemagick desktop-file-utils appstream openbox
     procps sway xwayland grim dbus qt6-wayland wl-clipboard plasma-wayland-protocols gnome-shell xdg-desktop-portal
-    xdg-desktop-portal-gnome pipewire kwin-wayland xdg-desktop-portal-kde qtwayland5 python3-dbusmock)
+    xdg-desktop-portal-gnome pipewire kwin-wayland xdg-desktop-portal-kde qtwayland5 python3-dbusmock libxcb-xfixes0-dev)
 # The Windows build and its check: MinGW-w64's posix-thread compilers for both widths, the 64-bit Wine,
 # and an X server with a coloured root and a placed pointer for the probe to read.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xdotool

@@ -301,6 +301,9 @@ private Q_SLOTS:
         QTest::newRow("in 120ths, the finest step")
             << QSize(1920, 1080) << QSize(1272, 716) << 0 << 181.0f / 120.0f;
         QTest::newRow("1.25, turned by 90") << QSize(1920, 1080) << QSize(864, 1536) << 1 << 1.25f;
+        // The width's ratio (800 / 401) would give the height one short.
+        QTest::newRow("near 2 on a small output")
+            << QSize(800, 600) << QSize(401, 301) << 0 << 201.0f / 101.0f;
         // No step gives both sizes back (a report caught half-way through a change): the width's ratio.
         QTest::newRow("sides that disagree")
             << QSize(3840, 3840) << QSize(3839, 1920) << 0 << 3840.0f / 3839.0f;
@@ -314,6 +317,13 @@ private Q_SLOTS:
         QCOMPARE(Screen::OutputScale(
                      { mode.width(), mode.height(), logical.width(), logical.height(), transform }),
             scale);
+    }
+
+    // Past a capture's right edge there is no colour, never the first of the row below.
+    void colourBeyondCapture()
+    {
+        Bytes bytes;
+        QCOMPARE(Screen::ColourAt(shot(bytes, { 0, 0, 2, 2 }, false, false), 2, 0), -1);
     }
 
     // Which way a compositor turns regions, from the check region captured after the whole output, on a

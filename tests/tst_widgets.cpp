@@ -27,6 +27,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -433,6 +434,20 @@ private Q_SLOTS:
         m_fake->clipboardRefuses = true;
         m_window->findChild<QPushButton *>(u"CmdCopy"_s)->click();
         QCOMPARE(m_messages, QStringList { u"クリップボードにコピーできませんでした。"_s });
+    }
+
+    // Changes come faster than the screen's frames and are painted a frame later; once nothing changes,
+    // nothing waits (a timer left running would wake Zumeko sixty times a second for nothing).
+    void pacedPaints()
+    {
+        showActive();
+        for (const int value : { 1, 2, 3 }) {
+            bar('R')->setValue(value);
+            QCoreApplication::processEvents();
+        }
+        const QList<QTimer *> timers = m_window->findChildren<QTimer *>();
+        QTRY_VERIFY(
+            std::none_of(timers.begin(), timers.end(), [](const QTimer *t) { return t->isActive(); }));
     }
 
     // However long screen mode runs, one desktop context is held at most, and the last goes back at the end.

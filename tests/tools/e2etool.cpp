@@ -8,6 +8,8 @@
 //   e2etool grid WxH+X+Y BB SCALE   a native window drawn at that scale, each physical pixel in a colour of
 //                                   its own (see gridWindow); it says "ready" once shown
 //   e2etool grab SECONDS            holds the X pointer that long; status 1 when another client holds it
+//   e2etool cursor                  the X pointer's picture: "HOTX,HOTY", then its rows, "." where it is
+//                                   clear, "#" black, "o" white and "?" any other colour
 //   e2etool manager                 an X clipboard manager that takes nothing over: it only answers
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
 //   e2etool compositor              a Wayland compositor that names what wlroots offers for picking (the
@@ -42,6 +44,7 @@
 #include <wayland-client.h>
 #include <wayland-server.h>
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 #include <algorithm>
 #include <array>
@@ -151,6 +154,24 @@ int grab(xcb_connection_t *c, double seconds)
     xcb_flush(c);
     usleep(useconds_t(seconds * 1e6));
     return held ? 0 : 1;
+}
+
+int cursor(xcb_connection_t *c)
+{
+    std::free(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 4, 0), nullptr));
+    auto *image = xcb_xfixes_get_cursor_image_reply(c, xcb_xfixes_get_cursor_image(c), nullptr);
+    if (image == nullptr)
+        return 1;
+    const std::uint32_t *argb = xcb_xfixes_get_cursor_image_cursor_image(image);
+    std::string shown = std::to_string(image->xhot) + ',' + std::to_string(image->yhot);
+    for (int i = 0; i < image->width * image->height; ++i) {
+        const std::uint32_t rgb = argb[i] & 0xFFFFFF;
+        shown += i % image->width == 0 ? " " : "";
+        shown += argb[i] >> 24 == 0 ? '.' : rgb == 0 ? '#' : rgb == 0xFFFFFF ? 'o' : '?';
+    }
+    std::free(image);
+    say("%s\n", shown.c_str());
+    return 0;
 }
 
 // A program that quits hands its clipboard to the manager and waits for the answer; this one answers at once.
@@ -638,6 +659,8 @@ int main(int argc, char *argv[])
         status = xWindow(c, width, height, x, y, rgb);
     else if (command == "grab" && argc == 3)
         status = grab(c, std::atof(argv[2]));
+    else if (command == "cursor")
+        status = cursor(c);
     else if (command == "manager")
         status = manager(c);
     xcb_disconnect(c);
