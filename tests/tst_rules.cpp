@@ -137,8 +137,6 @@ private Q_SLOTS:
             msb565 { 0xF800, 0x07E0, 0x001F, 16, true };
         const int orange = ScreenColor(0xFF, 0x80, 0x20), deep = ScreenColor(255, 128, 32);
         QTest::newRow("X 24-bit") << Screen::PixelFormat {} << Bytes { 0x20, 0x80, 0xFF, 0xAB } << orange;
-        QTest::newRow("X 24-bit, MSB first") << Screen::PixelFormat { 0xFF0000, 0xFF00, 0xFF, 32, true }
-                                             << Bytes { 0, 0xFF, 0x80, 0x20 } << orange;
         QTest::newRow("X 24-bit BGR") << Screen::PixelFormat { 0xFF, 0xFF00, 0xFF0000, 32, false }
                                       << Bytes { 0xFF, 0x80, 0x20, 0 } << orange;
         QTest::newRow("X packed 24 bits") << Screen::PixelFormat { 0xFF0000, 0xFF00, 0xFF, 24, false }
@@ -176,46 +174,23 @@ private Q_SLOTS:
         QCOMPARE(Screen::ToScreenColor(bytes.data(), std::size_t(bytes.size()), format), color);
     }
 
-    // The physical pixel whose area holds the pointer at (61.5, 62.5) of a 1280 x 1024 output, for every
-    // turn and scale, found where the compositor copies the region asked for; rows by where the buffer
-    // holds that pixel. wlroots 0.15 turns regions the other way, which only rotations by 90 and 270 tell.
+    // The physical pixel whose area holds the pointer at (61.5, 62.5) of a 1280 x 1024 output, in every
+    // turn, each usual scale in two of them (once sideways), found where the compositor copies the region
+    // asked for; rows by where the buffer holds that pixel. wlroots 0.15 turns regions the other way, which
+    // only rotations by 90 and 270 tell.
     void pixelCapture_data()
     {
         QTest::addColumn<int>("transform");
         QTest::addColumn<QSize>("logical");
         QTest::addColumn<QPoint>("pixel");
-        QTest::newRow("normal, scale 1") << 0 << QSize(1280, 1024) << QPoint(61, 62);
         QTest::newRow("normal, scale 1.25") << 0 << QSize(1024, 819) << QPoint(76, 78);
-        QTest::newRow("normal, scale 1.5") << 0 << QSize(853, 682) << QPoint(92, 93);
-        QTest::newRow("normal, scale 2") << 0 << QSize(640, 512) << QPoint(123, 125);
-        QTest::newRow("90, scale 1") << 1 << QSize(1024, 1280) << QPoint(62, 962);
-        QTest::newRow("90, scale 1.25") << 1 << QSize(819, 1024) << QPoint(78, 947);
         QTest::newRow("90, scale 1.5") << 1 << QSize(682, 853) << QPoint(93, 931);
-        QTest::newRow("90, scale 2") << 1 << QSize(512, 640) << QPoint(125, 900);
         QTest::newRow("180, scale 1") << 2 << QSize(1280, 1024) << QPoint(1218, 961);
-        QTest::newRow("180, scale 1.25") << 2 << QSize(1024, 819) << QPoint(1203, 945);
-        QTest::newRow("180, scale 1.5") << 2 << QSize(853, 682) << QPoint(1187, 930);
-        QTest::newRow("180, scale 2") << 2 << QSize(640, 512) << QPoint(1156, 898);
-        QTest::newRow("270, scale 1") << 3 << QSize(1024, 1280) << QPoint(1217, 61);
-        QTest::newRow("270, scale 1.25") << 3 << QSize(819, 1024) << QPoint(1201, 76);
-        QTest::newRow("270, scale 1.5") << 3 << QSize(682, 853) << QPoint(1186, 92);
         QTest::newRow("270, scale 2") << 3 << QSize(512, 640) << QPoint(1154, 123);
-        QTest::newRow("flipped, scale 1") << 4 << QSize(1280, 1024) << QPoint(1218, 62);
-        QTest::newRow("flipped, scale 1.25") << 4 << QSize(1024, 819) << QPoint(1203, 78);
-        QTest::newRow("flipped, scale 1.5") << 4 << QSize(853, 682) << QPoint(1187, 93);
         QTest::newRow("flipped, scale 2") << 4 << QSize(640, 512) << QPoint(1156, 125);
         QTest::newRow("flipped-90, scale 1") << 5 << QSize(1024, 1280) << QPoint(62, 61);
-        QTest::newRow("flipped-90, scale 1.25") << 5 << QSize(819, 1024) << QPoint(78, 76);
-        QTest::newRow("flipped-90, scale 1.5") << 5 << QSize(682, 853) << QPoint(93, 92);
-        QTest::newRow("flipped-90, scale 2") << 5 << QSize(512, 640) << QPoint(125, 123);
-        QTest::newRow("flipped-180, scale 1") << 6 << QSize(1280, 1024) << QPoint(61, 961);
-        QTest::newRow("flipped-180, scale 1.25") << 6 << QSize(1024, 819) << QPoint(76, 945);
         QTest::newRow("flipped-180, scale 1.5") << 6 << QSize(853, 682) << QPoint(92, 930);
-        QTest::newRow("flipped-180, scale 2") << 6 << QSize(640, 512) << QPoint(123, 898);
-        QTest::newRow("flipped-270, scale 1") << 7 << QSize(1024, 1280) << QPoint(1217, 962);
         QTest::newRow("flipped-270, scale 1.25") << 7 << QSize(819, 1024) << QPoint(1201, 947);
-        QTest::newRow("flipped-270, scale 1.5") << 7 << QSize(682, 853) << QPoint(1186, 931);
-        QTest::newRow("flipped-270, scale 2") << 7 << QSize(512, 640) << QPoint(1154, 900);
     }
     void pixelCapture()
     {
@@ -243,7 +218,7 @@ private Q_SLOTS:
     }
 
     // Where no region reaches the pixel, the whole output: the last physical column and row at 1.5, which
-    // the logical size (cut to 853 x 682) leaves out; and scales other than the usual ones.
+    // the logical size (cut to 853 x 682) leaves out; and a scale above the usual ones.
     void pixelCaptureEdges_data()
     {
         QTest::addColumn<QSize>("mode");
@@ -257,14 +232,8 @@ private Q_SLOTS:
             << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 682.9) << true << QPoint(0, 1023);
         QTest::newRow("1.5, first column")
             << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 10) << false << QPoint(0, 15);
-        QTest::newRow("1.5, one before the last column")
-            << QSize(1280, 1024) << QSize(853, 682) << QPointF(852.0, 10) << false << QPoint(1278, 15);
-        QTest::newRow("1.2") << QSize(1920, 1080) << QSize(1599, 899) << QPointF(100.9, 50.5) << false
-                             << QPoint(121, 60);
         QTest::newRow("3") << QSize(3840, 2160) << QSize(1280, 720) << QPointF(100.5, 50.75) << false
                            << QPoint(301, 152);
-        QTest::newRow("0.5") << QSize(1280, 1024) << QSize(2560, 2048) << QPointF(101.9, 50.5) << false
-                             << QPoint(50, 25);
     }
     void pixelCaptureEdges()
     {
@@ -297,7 +266,6 @@ private Q_SLOTS:
         QTest::newRow("no mode height yet") << QSize(1920, 0) << QSize(1280, 720) << 0 << 0.0f;
         QTest::newRow("no logical height yet") << QSize(1920, 1080) << QSize(1280, 0) << 0 << 0.0f;
         QTest::newRow("one pixel") << QSize(1, 1) << QSize(1, 1) << 0 << 1.0f;
-        QTest::newRow("1.5") << QSize(2560, 1600) << QSize(1706, 1066) << 0 << 1.5f;
         QTest::newRow("in 120ths, the finest step")
             << QSize(1920, 1080) << QSize(1272, 716) << 0 << 181.0f / 120.0f;
         QTest::newRow("1.25, turned by 90") << QSize(1920, 1080) << QSize(864, 1536) << 1 << 1.25f;
@@ -338,7 +306,6 @@ private Q_SLOTS:
         const auto back = Screen::RegionTurn::Back, forward = Screen::RegionTurn::Forward;
         QTest::newRow("turned back, 90") << 1 << QSize(120, 200) << back << 0 << int(back);
         QTest::newRow("turned forward, 90") << 1 << QSize(120, 200) << forward << 0 << int(forward);
-        QTest::newRow("turned forward, 270 at 1.25") << 3 << QSize(96, 160) << forward << 0 << int(forward);
         QTest::newRow("region y-inverted")
             << 1 << QSize(120, 200) << back << int(RegionYInverted) << int(back);
         QTest::newRow("whole y-inverted")
@@ -385,11 +352,9 @@ private Q_SLOTS:
         QTest::newRow("8 a pixel") << 0 << 1 << 1.0 << 1 << 9;
         QTest::newRow("16 a pixel") << 1 << 1 << 1.0 << 2 << 5;
         QTest::newRow("past the largest it stays") << 2 << 3 << 1.0 << 2 << 5;
-        QTest::newRow("a turn towards zooms out") << 2 << -1 << 1.0 << 1 << 9;
         QTest::newRow("towards at the smallest closes it") << 0 << -1 << 1.0 << closed << 0;
         QTest::newRow("towards while closed") << closed << -2 << 1.0 << closed << 0;
         QTest::newRow("scale 2: as many centimetres") << closed << 1 << 2.0 << 0 << 39;
-        QTest::newRow("scale 1.5") << 0 << 1 << 1.5 << 1 << 15;
         QTest::newRow("scale 1.25: odd") << 1 << 1 << 1.25 << 2 << 5;
         QTest::newRow("never fewer than 3") << 2 << 0 << 0.5 << 2 << 3;
     }
@@ -425,7 +390,6 @@ private Q_SLOTS:
         QTest::newRow("near the bottom: above") << hd << QPoint(500, 1070) << 76 << 1.0 << QPoint(516, 979);
         QTest::newRow("the bottom right corner")
             << hd << QPoint(1919, 1079) << 76 << 1.0 << QPoint(1828, 988);
-        QTest::newRow("the top left corner") << hd << QPoint(0, 0) << 76 << 1.0 << QPoint(16, 16);
         QTest::newRow("a monitor left of the first")
             << QRect(-1280, 0, 1280, 1024) << QPoint(-10, 500) << 76 << 1.0 << QPoint(-101, 516);
         QTest::newRow("scale 2: 32 pixels away")
@@ -454,7 +418,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("level");
         QTest::newRow("1") << 1.0 << 255;
         QTest::newRow("0.5") << 0.5 << 128;
-        QTest::newRow("0.25") << 0.25 << 64;
         QTest::newRow("1.5") << 1.5 << 255;
         QTest::newRow("-0.1") << -0.1 << 0;
         QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 0;

@@ -86,7 +86,6 @@ private Q_SLOTS:
         QTest::newRow("Home to 0") << 200 << int(Qt::Key_Home) << 0;
         QTest::newRow("Right steps up") << 0 << int(Qt::Key_Right) << 1;
         QTest::newRow("Left steps down") << 5 << int(Qt::Key_Left) << 4;
-        QTest::newRow("Left stops at 0") << 0 << int(Qt::Key_Left) << 0;
         QTest::newRow("Down steps up") << 5 << int(Qt::Key_Down) << 6;
         QTest::newRow("Up steps down") << 5 << int(Qt::Key_Up) << 4;
         QTest::newRow("PageDown a page of one") << 5 << int(Qt::Key_PageDown) << 6;
@@ -441,10 +440,9 @@ private Q_SLOTS:
     void pacedPaints()
     {
         showActive();
-        for (const int value : { 1, 2, 3 }) {
-            bar('R')->setValue(value);
-            QCoreApplication::processEvents();
-        }
+        bar('R')->setValue(1);
+        QCoreApplication::processEvents();
+        bar('R')->setValue(2); // at once: it waits for the next frame
         const QList<QTimer *> timers = m_window->findChildren<QTimer *>();
         QTRY_VERIFY(
             std::none_of(timers.begin(), timers.end(), [](const QTimer *t) { return t->isActive(); }));

@@ -163,14 +163,14 @@ int cursor(xcb_connection_t *c)
     if (image == nullptr)
         return 1;
     const std::uint32_t *argb = xcb_xfixes_get_cursor_image_cursor_image(image);
-    std::string shown = std::to_string(image->xhot) + ',' + std::to_string(image->yhot);
+    say("%d,%d", image->xhot, image->yhot);
     for (int i = 0; i < image->width * image->height; ++i) {
         const std::uint32_t rgb = argb[i] & 0xFFFFFF;
-        shown += i % image->width == 0 ? " " : "";
-        shown += argb[i] >> 24 == 0 ? '.' : rgb == 0 ? '#' : rgb == 0xFFFFFF ? 'o' : '?';
+        const char shade = argb[i] >> 24 == 0 ? '.' : rgb == 0 ? '#' : rgb == 0xFFFFFF ? 'o' : '?';
+        say(i % image->width == 0 ? " %c" : "%c", shade);
     }
     std::free(image);
-    say("%s\n", shown.c_str());
+    say("\n");
     return 0;
 }
 
