@@ -13,7 +13,8 @@ RUN_PACKAGES=(qt6-qpa-plugins fonts-ipafont-gothic xdg-utils)
 # with.
 TEST_PACKAGES=(clang-format xvfb xdotool xclip x11-xserver-utils x11-apps x11-utils imagemagick desktop-file-utils appstream openbox
     procps sway xwayland grim dbus qt6-wayland wl-clipboard plasma-wayland-protocols gnome-shell xdg-desktop-portal
-    xdg-desktop-portal-gnome pipewire kwin-wayland xdg-desktop-portal-kde qtwayland5 python3-dbusmock libxcb-xfixes0-dev)
+    xdg-desktop-portal-gnome pipewire kwin-wayland xdg-desktop-portal-kde qtwayland5 python3-dbusmock
+    libxcb-xfixes0-dev)
 # The Windows build and its check: MinGW-w64's posix-thread compilers for both widths, the 64-bit Wine,
 # and an X server with a coloured root and a placed pointer for the probe to read.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 xvfb xdotool

@@ -156,6 +156,7 @@ int grab(xcb_connection_t *c, double seconds)
     return held ? 0 : 1;
 }
 
+// The X server leaves its pointer out of every picture of the screen; only its cursor extension shows it.
 int cursor(xcb_connection_t *c)
 {
     std::free(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 4, 0), nullptr));
