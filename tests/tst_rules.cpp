@@ -198,9 +198,10 @@ private Q_SLOTS:
         QFETCH(QSize, logical);
         QFETCH(QPoint, pixel);
         const Screen::OutputShape output { 1280, 1024, logical.width(), logical.height(), transform };
+        const double scale = Screen::OutputScale(output);
         for (const auto turn : { Screen::RegionTurn::Back, Screen::RegionTurn::Forward }) {
             const Screen::PixelCapture capture
-                = Screen::CapturePixelUnder(output, wl_fixed(61.5), wl_fixed(62.5), turn);
+                = Screen::CapturePixelUnder(output, wl_fixed(61.5), wl_fixed(62.5), turn, 3);
             const Screen::Box &region = capture.region;
             QVERIFY(region.x >= 0 && region.y >= 0 && region.width > 0 && region.height > 0);
             QVERIFY(
@@ -208,6 +209,18 @@ private Q_SLOTS:
             const Screen::Box copied = Screen::CapturedBox(output, region, turn);
             QCOMPARE(QSize(copied.width, copied.height), QSize(capture.bufferWidth, capture.bufferHeight));
             QCOMPARE(QPoint(copied.x + capture.column, copied.y + capture.row), pixel);
+            // The loupe's pixels, 3 each way as the user sees them: each where the whole output holds the
+            // pixel under the pointer moved onto it.
+            for (int dy = -3; dy <= 3; ++dy) {
+                for (int dx = -3; dx <= 3; ++dx) {
+                    const auto cell = Screen::PixelBeside(output, capture, dx, dy);
+                    const Screen::PixelCapture one = Screen::CapturePixelUnder(
+                        output, wl_fixed(61.5 + dx / scale), wl_fixed(62.5 + dy / scale), {});
+                    QVERIFY(cell && cell->first < capture.bufferWidth && cell->second < capture.bufferHeight);
+                    QCOMPARE(
+                        QPoint(copied.x + cell->first, copied.y + cell->second), QPoint(one.column, one.row));
+                }
+            }
         }
         // Not knowing which way regions are turned, where it matters: the whole output.
         const Screen::PixelCapture whole
@@ -218,7 +231,8 @@ private Q_SLOTS:
     }
 
     // Where no region reaches the pixel, the whole output: the last physical column and row at 1.5, which
-    // the logical size (cut to 853 x 682) leaves out; and a scale above the usual ones.
+    // the logical size (cut to 853 x 682) leaves out; and a scale above the usual ones. With the loupe's
+    // pixels 2 each way, as many as the output has there.
     void pixelCaptureEdges_data()
     {
         QTest::addColumn<QSize>("mode");
@@ -226,14 +240,15 @@ private Q_SLOTS:
         QTest::addColumn<QPointF>("pointer");
         QTest::addColumn<bool>("whole");
         QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<int>("cells");
         QTest::newRow("1.5, last column")
-            << QSize(1280, 1024) << QSize(853, 682) << QPointF(852.9, 10) << true << QPoint(1279, 15);
+            << QSize(1280, 1024) << QSize(853, 682) << QPointF(852.9, 10) << true << QPoint(1279, 15) << 15;
         QTest::newRow("1.5, last row")
-            << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 682.9) << true << QPoint(0, 1023);
+            << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 682.9) << true << QPoint(0, 1023) << 9;
         QTest::newRow("1.5, first column")
-            << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 10) << false << QPoint(0, 15);
+            << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 10) << false << QPoint(0, 15) << 15;
         QTest::newRow("3") << QSize(3840, 2160) << QSize(1280, 720) << QPointF(100.5, 50.75) << false
-                           << QPoint(301, 152);
+                           << QPoint(301, 152) << 25;
     }
     void pixelCaptureEdges()
     {
@@ -242,16 +257,24 @@ private Q_SLOTS:
         QFETCH(QPointF, pointer);
         QFETCH(bool, whole);
         QFETCH(QPoint, pixel);
+        QFETCH(int, cells);
         const Screen::OutputShape output { mode.width(), mode.height(), logical.width(), logical.height(),
             0 };
         const Screen::PixelCapture capture = Screen::CapturePixelUnder(
-            output, wl_fixed(pointer.x()), wl_fixed(pointer.y()), Screen::RegionTurn::Back);
+            output, wl_fixed(pointer.x()), wl_fixed(pointer.y()), Screen::RegionTurn::Back, 2);
         QCOMPARE(capture.region.width == 0, whole);
         const Screen::Box copied = whole
             ? Screen::Box { 0, 0, mode.width(), mode.height() }
             : Screen::CapturedBox(output, capture.region, Screen::RegionTurn::Back);
         QCOMPARE(QSize(copied.width, copied.height), QSize(capture.bufferWidth, capture.bufferHeight));
         QCOMPARE(QPoint(copied.x + capture.column, copied.y + capture.row), pixel);
+        int found = 0;
+        for (int d = 0; d < 25; ++d) {
+            const auto cell = Screen::PixelBeside(output, capture, d % 5 - 2, d / 5 - 2);
+            found += cell && cell->first >= 0 && cell->second >= 0 && cell->first < capture.bufferWidth
+                && cell->second < capture.bufferHeight;
+        }
+        QCOMPARE(found, cells);
     }
 
     // The scale the user set, from the sizes an output reports; none while either size is not reported yet,

@@ -119,7 +119,7 @@ bool TurnMatters(const OutputShape &output)
 }
 
 PixelCapture CapturePixelUnder(
-    const OutputShape &output, std::int32_t x, std::int32_t y, std::optional<RegionTurn> turn)
+    const OutputShape &output, std::int32_t x, std::int32_t y, std::optional<RegionTurn> turn, int radius)
 {
     const float scale = OutputScale(output);
     if (scale <= 0)
@@ -132,28 +132,48 @@ PixelCapture CapturePixelUnder(
     };
     const Box pixel
         = turned({ physical(x, width), physical(y, height), 1, 1 }, inverse(output.transform), width, height);
+    // The square around it, in the buffer's orientation (a turn keeps it square), cut at the output's edges.
+    const int firstColumn = std::max(pixel.x - radius, 0),
+              lastColumn = std::min(pixel.x + radius, output.width - 1);
+    const int firstRow = std::max(pixel.y - radius, 0),
+              lastRow = std::min(pixel.y + radius, output.height - 1);
 
     // A few logical units around it, in the buffer's orientation, chosen so that their physical box holds
     // it; the region to ask for is that box turned back the way the compositor will turn it.
     const bool sideways = turnsSideways(output.transform);
     const int bufferLogicalWidth = sideways ? output.logicalHeight : output.logicalWidth;
     const int bufferLogicalHeight = sideways ? output.logicalWidth : output.logicalHeight;
-    const auto around = [scale](int at, int size) {
-        const int span = std::min(Span, size);
-        return std::pair { std::clamp(int(float(at) / scale) - 1, 0, size - span), span };
+    const auto around = [scale](int first, int last, int size) {
+        const int from = int(float(first) / scale) - 1;
+        const int span = std::min(std::max(Span, int(float(last) / scale) - from + 3), size);
+        return std::pair { std::clamp(from, 0, size - span), span };
     };
-    const auto [left, columns] = around(pixel.x, bufferLogicalWidth);
-    const auto [top, rows] = around(pixel.y, bufferLogicalHeight);
+    const auto [left, columns] = around(firstColumn, lastColumn, bufferLogicalWidth);
+    const auto [top, rows] = around(firstRow, lastRow, bufferLogicalHeight);
     const Box near { left, top, columns, rows };
     const Box physicalNear { scaled(near.x, scale), scaled(near.y, scale), scaled(near.width, scale),
         scaled(near.height, scale) };
-    const bool holds = pixel.x >= physicalNear.x && pixel.x < physicalNear.x + physicalNear.width
-        && pixel.y >= physicalNear.y && pixel.y < physicalNear.y + physicalNear.height;
+    const bool holds = firstColumn >= physicalNear.x && lastColumn < physicalNear.x + physicalNear.width
+        && firstRow >= physicalNear.y && lastRow < physicalNear.y + physicalNear.height;
     if (!holds || !turn)
-        return { {}, output.width, output.height, pixel.x, pixel.y };
+        return { {}, output.width, output.height, 0, 0, pixel.x, pixel.y };
     const int forward = *turn == RegionTurn::Back ? output.transform : inverse(output.transform);
     return { turned(near, forward, bufferLogicalWidth, bufferLogicalHeight), physicalNear.width,
-        physicalNear.height, pixel.x - physicalNear.x, pixel.y - physicalNear.y };
+        physicalNear.height, physicalNear.x, physicalNear.y, pixel.x - physicalNear.x,
+        pixel.y - physicalNear.y };
+}
+
+std::optional<std::pair<int, int>> PixelBeside(
+    const OutputShape &output, const PixelCapture &plan, int dx, int dy)
+{
+    const auto [width, height] = upright(output);
+    const Box seen = turned({ plan.left + plan.column, plan.top + plan.row, 1, 1 }, output.transform,
+        output.width, output.height);
+    const int x = seen.x + dx, y = seen.y + dy;
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return std::nullopt;
+    const Box held = turned({ x, y, 1, 1 }, inverse(output.transform), width, height);
+    return std::pair { held.x - plan.left, held.y - plan.top };
 }
 
 std::int32_t ColourAt(const Captured &capture, int column, int row)

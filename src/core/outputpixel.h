@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace Screen {
 
@@ -36,19 +37,26 @@ enum class RegionTurn { Back, Forward };
 Box CapturedBox(const OutputShape &output, const Box &region, RegionTurn turn);
 
 // What to capture to read the physical pixel whose area holds the pointer's hot spot at (x, y), in the
-// output's logical coordinates in wl_fixed units (1/256): a region that surely holds that pixel, the
-// size of the buffer the capture comes in, and where the pixel lies in it (rows from the buffer's top
+// output's logical coordinates in wl_fixed units (1/256), and those of the output up to `radius` pixels
+// from it each way (the loupe's): a region that surely holds them, the size of the buffer the capture comes
+// in, where that buffer lies in the output's, and where the pixel lies in it (rows from the buffer's top
 // before any y_invert). An empty region stands for the whole output, which is asked for where no region
-// can reach the pixel (the last physical row or column of an output at a fractional scale), and where the
-// way the compositor turns regions is not known (`turn` empty).
+// can reach them (the last physical row or column of an output at a fractional scale), and where the way
+// the compositor turns regions is not known (`turn` empty).
 struct PixelCapture {
     Box region;
     int bufferWidth = 0, bufferHeight = 0;
+    int left = 0, top = 0;
     int column = 0, row = 0;
     bool operator==(const PixelCapture &) const = default;
 };
-PixelCapture CapturePixelUnder(
-    const OutputShape &output, std::int32_t x, std::int32_t y, std::optional<RegionTurn> turn);
+PixelCapture CapturePixelUnder(const OutputShape &output, std::int32_t x, std::int32_t y,
+    std::optional<RegionTurn> turn, int radius = 0);
+
+// Where the pixel `dx` to the right of and `dy` below the one a capture made to `plan` reads, as the user
+// sees the output, lies in its buffer: as {column, row}; nothing beyond the output's edge.
+std::optional<std::pair<int, int>> PixelBeside(
+    const OutputShape &output, const PixelCapture &plan, int dx, int dy);
 
 // True when the two ways of turning a region differ on this output.
 bool TurnMatters(const OutputShape &output);
