@@ -75,7 +75,15 @@ void CaptureControl::pointerWheel(int notches)
         return;
     }
     // Read from the next tick on, around the pointer, at the scale of the screen it is on now.
-    m_platform.LoupeAcross = Loupe::Across(m_zoom, screenAt(m_platform.MousePos).ratio);
+    m_platform.LoupeAcross = Loupe::Across(m_zoom, scaleUnder());
+}
+
+// The scale of the screen under the pointer: the grab's, where it shows the loupe itself, else Qt's; 0 where
+// no screen holds the pointer.
+double CaptureControl::scaleUnder() const
+{
+    const double grab = m_grab->loupeScale();
+    return grab > 0 ? grab : screenAt(m_platform.MousePos).ratio;
 }
 
 // Only while the loupe is open: the arrow keys move the pointer by one screen pixel, by ten with Shift.
@@ -105,8 +113,10 @@ void CaptureControl::keyPressed(Module1::LoupeKey key, bool shift)
 
 void CaptureControl::closeLoupe()
 {
-    if (m_zoom != Loupe::Closed)
+    if (m_zoom != Loupe::Closed) {
         m_grab->holdKeys(false);
+        m_grab->hideLoupe();
+    }
     m_zoom = Loupe::Closed;
     m_platform.LoupeAcross = 0;
     m_platform.LoupePixels.clear();
@@ -118,17 +128,27 @@ void CaptureControl::ShowLoupe()
     if (m_zoom == Loupe::Closed)
         return;
     const Module1::CursorPoint at = m_platform.MousePos;
-    const Monitor monitor = screenAt(at);
-    if (monitor.ratio == 0) { // its screen went away
+    const double scale = scaleUnder();
+    if (scale == 0) { // its screen went away
         closeLoupe();
         return;
     }
-    const int across = Loupe::Across(m_zoom, monitor.ratio);
+    const int across = Loupe::Across(m_zoom, scale);
     if (m_platform.LoupeAcross != across || m_platform.LoupePixels.size() != std::size_t(across * across)) {
         m_platform.LoupeAcross = across; // a screen of another scale, or a new step: read from the next tick
         return;
     }
     const int block = Loupe::BlockSizes[m_zoom];
+    if (m_grab->loupeScale() > 0) {
+        if (m_drawnColours != m_platform.LoupePixels || m_drawn.width() != across * block) {
+            m_drawnColours = m_platform.LoupePixels;
+            m_drawn = LoupeView::draw(m_drawnColours, across, block);
+        }
+        if (!m_grab->showLoupe(reinterpret_cast<const std::uint32_t *>(m_drawn.constBits()), m_drawn.width()))
+            closeLoupe(); // the output under it went away
+        return;
+    }
+    const Monitor monitor = screenAt(at);
     const QRect &on = monitor.pixels;
     const Loupe::Rect place = Loupe::Placement(
         at.x, at.y, across * block, { on.x(), on.y(), on.width(), on.height() }, monitor.ratio);

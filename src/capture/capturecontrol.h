@@ -5,10 +5,12 @@
 #include "module1.h"
 #include "pointergrab.h"
 
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class LoupeView;
 
@@ -52,6 +54,7 @@ protected:
 private:
     void holdPointer();
     void closeLoupe();
+    double scaleUnder() const;
 
     bool m_armed = false;
     std::unique_ptr<Module1::PointerGrab> m_grab;
@@ -59,4 +62,7 @@ private:
     Module1::Platform &m_platform;
     int m_zoom = Loupe::Closed;
     std::unique_ptr<LoupeView> m_loupe;
+    // Where the grab shows the loupe: the image last drawn for it, and of what.
+    QImage m_drawn;
+    std::vector<std::int32_t> m_drawnColours;
 };

@@ -21,6 +21,8 @@ public:
     // its pixels.
     void showPixels(std::vector<std::int32_t> colours, int across, int block, const Loupe::Rect &place,
         QPoint origin, qreal ratio);
+    // What it shows of `colours`, one pixel a screen pixel.
+    static QImage draw(const std::vector<std::int32_t> &colours, int across, int block);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -113,6 +113,18 @@ Box CapturedBox(const OutputShape &output, const Box &region, RegionTurn turn)
         scaled(box.height, scale) };
 }
 
+Box PixelUnder(const OutputShape &output, std::int32_t x, std::int32_t y)
+{
+    // A physical pixel covers 1/scale of a logical unit, and the one that holds the hot spot is found from
+    // its exact place, not from the logical unit it is in.
+    const float scale = OutputScale(output);
+    const auto [width, height] = upright(output);
+    const auto physical = [scale](std::int32_t fixed, int size) {
+        return std::clamp(int(std::floor(double(fixed) / 256.0 * double(scale))), 0, size - 1);
+    };
+    return { physical(x, width), physical(y, height), width, height };
+}
+
 bool TurnMatters(const OutputShape &output)
 {
     return inverse(output.transform) != output.transform;
@@ -124,14 +136,8 @@ PixelCapture CapturePixelUnder(
     const float scale = OutputScale(output);
     if (scale <= 0)
         return {};
-    // The pixel in the layout's orientation: a physical pixel covers 1/scale of a logical unit, and the one
-    // that holds the hot spot is found from its exact place, not from the logical unit it is in.
-    const auto [width, height] = upright(output);
-    const auto physical = [scale](std::int32_t fixed, int size) {
-        return std::clamp(int(std::floor(double(fixed) / 256.0 * double(scale))), 0, size - 1);
-    };
-    const Box pixel
-        = turned({ physical(x, width), physical(y, height), 1, 1 }, inverse(output.transform), width, height);
+    const Box seen = PixelUnder(output, x, y);
+    const Box pixel = turned({ seen.x, seen.y, 1, 1 }, inverse(output.transform), seen.width, seen.height);
     // The square around it, in the buffer's orientation (a turn keeps it square), cut at the output's edges.
     const int firstColumn = std::max(pixel.x - radius, 0),
               lastColumn = std::min(pixel.x + radius, output.width - 1);

@@ -26,6 +26,11 @@ struct Box {
     bool operator==(const Box &) const = default;
 };
 
+// The physical pixel whose area holds the pointer's hot spot at (x, y), in the output's logical coordinates
+// in wl_fixed units (1/256), as the user sees the output: {column, row, and the output's width and height in
+// those pixels}.
+Box PixelUnder(const OutputShape &output, std::int32_t x, std::int32_t y);
+
 // How a compositor finds a screencopy region in the output's buffer. The region is in the layout's
 // orientation, so it must be turned back by the output's transform, which wlroots does since 0.16; wlroots
 // 0.15 (sway 1.7) turns it forward instead, which is the same but on outputs rotated by 90 or 270 degrees.

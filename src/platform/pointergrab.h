@@ -3,6 +3,8 @@
 
 #include "module1.h"
 
+#include <cstdint>
+
 namespace Module1 {
 
 // The keys the loupe answers while it is open.
@@ -37,6 +39,14 @@ public:
     virtual bool holdKeys(bool) { return false; }
     // Moves the pointer by whole screen pixels, where the desktop lets a program move it.
     virtual void movePointer(int, int) { }
+    // Where the grab shows the loupe itself, on a screen that Qt does not see as it is (a compositor's
+    // outputs, behind its X bridge): the scale of the output under the pointer, which sets how many pixels
+    // the loupe reads. 0 where a window of Qt's shows it.
+    virtual double loupeScale() const { return 0; }
+    // Shows the loupe's image (XRGB8888, `side` pixels square) beside the pointer; false when the output
+    // that showed it went away.
+    virtual bool showLoupe(const std::uint32_t *, int) { return true; }
+    virtual void hideLoupe() { }
 };
 
 } // namespace Module1

@@ -7,6 +7,10 @@
 #include <cmath>
 #include <cstring>
 
+#include <xkbcommon/xkbcommon.h>
+
+#include <unistd.h>
+
 // The generated C names an argument "namespace", which C++ cannot take.
 #define namespace layer_namespace
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
@@ -30,6 +34,12 @@ struct Overlays::Overlay {
     std::unique_ptr<Wl::ShmBuffer> transparent;
 };
 
+struct Overlays::Keymap {
+    Wl::Owned<xkb_context, xkb_context_unref> context { xkb_context_new(XKB_CONTEXT_NO_FLAGS) };
+    Wl::Owned<xkb_keymap, xkb_keymap_unref> keymap;
+    Wl::Owned<xkb_state, xkb_state_unref> state;
+};
+
 struct Overlays::Listen {
     static void capabilities(void *data, wl_seat *seat, std::uint32_t caps)
     {
@@ -37,6 +47,13 @@ struct Overlays::Listen {
         if ((caps & WL_SEAT_CAPABILITY_POINTER) != 0 && o->m_pointer == nullptr) {
             o->m_pointer.reset(wl_seat_get_pointer(seat));
             wl_pointer_add_listener(o->m_pointer.get(), &pointerListener, o);
+        }
+        // A seat's keyboard comes and goes with its devices (a virtual one, on a remote desktop).
+        if ((caps & WL_SEAT_CAPABILITY_KEYBOARD) == 0) {
+            o->m_keyboard.reset();
+        } else if (o->m_keyboard == nullptr) {
+            o->m_keyboard.reset(wl_seat_get_keyboard(seat));
+            wl_keyboard_add_listener(o->m_keyboard.get(), &keyboardListener, o);
         }
     }
 
@@ -88,6 +105,55 @@ struct Overlays::Listen {
             report();
     }
 
+    static void axisDiscrete(void *data, wl_pointer *, std::uint32_t axis, std::int32_t discrete)
+    {
+        auto *o = static_cast<Overlays *>(data);
+        if (axis == WL_POINTER_AXIS_VERTICAL_SCROLL && o->m_events.wheel)
+            o->m_events.wheel(-discrete);
+    }
+
+    // What a key is, its keymap says: any key may be given any meaning.
+    static void keymap(void *data, wl_keyboard *, std::uint32_t format, std::int32_t fd, std::uint32_t size)
+    {
+        const Wl::Fd owned(fd);
+        auto *o = static_cast<Overlays *>(data);
+        o->m_keymap.reset();
+        if (format != WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1)
+            return;
+        const Wl::Mapping text(fd, size, PROT_READ, MAP_PRIVATE);
+        if (text.data() == nullptr)
+            return;
+        auto keymap = std::make_unique<Keymap>();
+        const auto *chars = static_cast<const char *>(text.data());
+        keymap->keymap.reset(xkb_keymap_new_from_buffer(keymap->context.get(), chars, strnlen(chars, size),
+            XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS));
+        if (keymap->keymap != nullptr)
+            keymap->state.reset(xkb_state_new(keymap->keymap.get()));
+        if (keymap->state != nullptr)
+            o->m_keymap = std::move(keymap);
+    }
+
+    static void key(
+        void *data, wl_keyboard *, std::uint32_t, std::uint32_t, std::uint32_t code, std::uint32_t state)
+    {
+        auto *o = static_cast<Overlays *>(data);
+        if (!o->m_holdKeys || state != WL_KEYBOARD_KEY_STATE_PRESSED || o->m_keymap == nullptr
+            || !o->m_events.key)
+            return;
+        xkb_state *keys = o->m_keymap->state.get();
+        // xkb counts key codes from 8, as X does.
+        o->m_events.key(xkb_state_key_get_one_sym(keys, code + 8),
+            xkb_state_mod_name_is_active(keys, XKB_MOD_NAME_SHIFT, XKB_STATE_MODS_EFFECTIVE) > 0);
+    }
+
+    static void modifiers(void *data, wl_keyboard *, std::uint32_t, std::uint32_t depressed,
+        std::uint32_t latched, std::uint32_t locked, std::uint32_t group)
+    {
+        auto *o = static_cast<Overlays *>(data);
+        if (o->m_keymap != nullptr)
+            xkb_state_update_mask(o->m_keymap->state.get(), depressed, latched, locked, 0, 0, group);
+    }
+
     static void configure(void *data, zwlr_layer_surface_v1 *overlay, std::uint32_t serial,
         std::uint32_t width, std::uint32_t height)
     {
@@ -114,13 +180,20 @@ struct Overlays::Listen {
 
     static constexpr wl_seat_listener seatListener = { capabilities, Wl::ignore };
     static constexpr wl_pointer_listener pointerListener = { enter, leave, motion, button, Wl::ignore,
-        Wl::ignore, Wl::ignore, Wl::ignore, Wl::ignore, Wl::ignore };
+        Wl::ignore, Wl::ignore, Wl::ignore, axisDiscrete, Wl::ignore };
+    static constexpr wl_keyboard_listener keyboardListener
+        = { keymap, Wl::ignore, Wl::ignore, key, modifiers, Wl::ignore };
     static constexpr zwlr_layer_surface_v1_listener overlayListener = { configure, closed };
 };
 
 void Overlays::End::operator()(wl_pointer *pointer) const
 {
     wl_pointer_destroy(pointer);
+}
+
+void Overlays::End::operator()(wl_keyboard *keyboard) const
+{
+    wl_keyboard_destroy(keyboard);
 }
 
 void Overlays::End::operator()(wl_surface *surface) const
@@ -147,16 +220,25 @@ void Overlays::cover(WlrDisplay::Output &output)
     overlay->overlays = this;
     overlay->output = &output;
     overlay->surface.reset(wl_compositor_create_surface(m_display.compositor()));
-    // Over everything, on all four edges, moving nothing aside and taking no keyboard, so that Zumeko's
-    // keys (Alt+H, Alt+I, Tab) still reach its window.
+    // Over everything, on all four edges, moving nothing aside and taking no keyboard unless the loupe's
+    // keys are held, so that Zumeko's keys (Alt+H, Alt+I, Tab) still reach its window.
     overlay->overlay.reset(zwlr_layer_shell_v1_get_layer_surface(m_display.layerShell(),
         overlay->surface.get(), output.output.get(), ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "zumeko-picker"));
     zwlr_layer_surface_v1_add_listener(overlay->overlay.get(), &Listen::overlayListener, overlay.get());
     zwlr_layer_surface_v1_set_anchor(overlay->overlay.get(), Anchored);
     zwlr_layer_surface_v1_set_exclusive_zone(overlay->overlay.get(), -1);
-    zwlr_layer_surface_v1_set_keyboard_interactivity(overlay->overlay.get(), 0);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(overlay->overlay.get(), m_holdKeys ? 1 : 0);
     wl_surface_commit(overlay->surface.get());
     m_overlays.push_back(std::move(overlay));
+}
+
+void Overlays::holdKeys(bool hold)
+{
+    m_holdKeys = hold;
+    for (const auto &overlay : m_overlays) {
+        zwlr_layer_surface_v1_set_keyboard_interactivity(overlay->overlay.get(), hold ? 1 : 0);
+        wl_surface_commit(overlay->surface.get());
+    }
 }
 
 void Overlays::uncover(const WlrDisplay::Output &output)

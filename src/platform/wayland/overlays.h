@@ -7,6 +7,7 @@
 
 #include <wayland-client.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,6 +22,9 @@ public:
     struct Events {
         std::function<void()> moved; // to another place over an overlay
         std::function<void()> pressed, released;
+        std::function<void(int)> wheel; // notches turned, away from the user when positive
+        std::function<void(std::uint32_t, bool)>
+            key; // the keysym of a key pressed, and whether Shift was down
     };
 
     Overlays(WlrDisplay &display, Events events);
@@ -30,8 +34,10 @@ public:
 
     void cover(WlrDisplay::Output &output);
     void uncover(const WlrDisplay::Output &output); // the output is going
-    // Follows the pointer of `seat`, once it has one.
+    // Follows the pointer and the keyboard of `seat`, once it has them.
     void follow(wl_seat *seat);
+    // Takes the keyboard from every window, or gives it back: keys are reported only while it is held.
+    void holdKeys(bool hold);
 
     // The output whose overlay has the pointer, and where the pointer is on it, in its logical coordinates.
     WlrDisplay::Output *over() const { return m_over; }
@@ -43,6 +49,7 @@ public:
     // See WlrDisplay::End.
     struct End {
         void operator()(wl_pointer *pointer) const;
+        void operator()(wl_keyboard *keyboard) const;
         void operator()(wl_surface *surface) const;
     };
 
@@ -54,6 +61,10 @@ private:
     Events m_events;
     std::vector<std::unique_ptr<Overlay>> m_overlays;
     std::unique_ptr<wl_pointer, End> m_pointer;
+    std::unique_ptr<wl_keyboard, End> m_keyboard;
+    bool m_holdKeys = false;
+    struct Keymap;
+    std::unique_ptr<Keymap> m_keymap; // the keyboard's, which says what its keys are
     std::unique_ptr<Wl::ShmBuffer> m_crossHair;
     std::unique_ptr<wl_surface, End> m_crossHairSurface;
     WlrDisplay::Output *m_over = nullptr;

@@ -83,7 +83,16 @@ struct PixelReader::Listen {
             r->done(std::move(r->m_checking));
             return;
         }
-        r->m_sample = Screen::ColourAt(capture->captured(), capture->plan.column, capture->plan.row);
+        const Screen::Captured captured = capture->captured();
+        r->m_sample = Screen::ColourAt(captured, capture->plan.column, capture->plan.row);
+        const int radius = r->m_squareRadius = r->m_radius;
+        r->m_square.clear();
+        for (int dy = -radius; dy <= radius && radius > 0; ++dy) {
+            for (int dx = -radius; dx <= radius; ++dx) {
+                const auto at = Screen::PixelBeside(capture->shape, capture->plan, dx, dy);
+                r->m_square.push_back(at ? Screen::ColourAt(captured, at->first, at->second) : NoColor);
+            }
+        }
         std::unique_ptr<Capture> finished = std::move(r->m_sampling);
         if (finished->plan.region.width == 0 && !r->m_turn && Screen::TurnMatters(finished->output->shape)) {
             // Kept for the check that tells which way regions are turned.
@@ -130,7 +139,7 @@ void PixelReader::capture()
     if (over->regionsFail)
         way.reset();
     const Screen::PixelCapture plan
-        = Screen::CapturePixelUnder(over->shape, m_overlays.x(), m_overlays.y(), way);
+        = Screen::CapturePixelUnder(over->shape, m_overlays.x(), m_overlays.y(), way, m_radius);
     if (m_sampling != nullptr && m_sampling->output == over && m_sampling->plan == plan)
         return; // already asked for
     m_pace.asked();
@@ -145,6 +154,22 @@ void PixelReader::capture()
         m_checking = ask(*over, { Screen::TurnCheckRegion(over->shape), 0, 0, 0, 0 }, true);
     }
     m_display.flush(); // from a timer, nothing else would send it
+}
+
+std::vector<std::int32_t> PixelReader::square(int across) const
+{
+    if (across <= 0)
+        return {};
+    const int half = across / 2, radius = m_squareRadius;
+    const int reach = m_square.empty() ? -1 : std::min(half, radius);
+    std::vector<std::int32_t> colours(std::size_t(across) * std::size_t(across), NoColor);
+    for (int dy = -reach; dy <= reach; ++dy) {
+        for (int dx = -reach; dx <= reach; ++dx)
+            colours[std::size_t((half + dy) * across + half + dx)]
+                = m_square[std::size_t((radius + dy) * (2 * radius + 1) + radius + dx)];
+    }
+    colours[std::size_t(half * across + half)] = m_sample;
+    return colours;
 }
 
 void PixelReader::forget(const WlrDisplay::Output &output)

@@ -37,6 +37,11 @@ public:
     void forget(const WlrDisplay::Output &output);
     // The colour of the latest capture, 0x00BBGGRR; NoColor before the first.
     std::int32_t sample() const { return m_sample; }
+    // From the next capture on, the pixels `radius` each way around that one too (0: that one alone).
+    void readAround(int radius) { m_radius = radius; }
+    // The latest capture's pixels `across` square around the pointer's, as the user sees them, row by row:
+    // NoColor beyond the output, and beyond what the latest capture read while the square was smaller.
+    std::vector<std::int32_t> square(int across) const;
 
 private:
     struct Capture;
@@ -52,6 +57,9 @@ private:
     // The one capture of the pixel under the pointer in flight.
     std::unique_ptr<Capture> m_sampling;
     std::int32_t m_sample = NoColor;
+    int m_radius = 0;
+    std::vector<std::int32_t> m_square; // the latest capture's, m_squareRadius each way
+    int m_squareRadius = 0;
     std::vector<std::unique_ptr<Wl::ShmBuffer>> m_spare; // buffers of captures that are done
     std::optional<Screen::RegionTurn> m_turn;
     std::unique_ptr<Capture> m_checking;

@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <xkbcommon/xkbcommon-keysyms.h>
+
 namespace Module1 {
 
 namespace {
@@ -24,8 +26,12 @@ namespace {
         void take() override
         {
             m_held = true;
-            m_screen.show({ [this] { later([this] { pressed(); }); },
-                [this] { later([this] { released(); }); }, [this] { later([this] { lost(); }); } });
+            m_screen.show({ .pressed = [this] { later([this] { pressed(); }); },
+                .released = [this] { later([this] { released(); }); },
+                .lost = [this] { later([this] { lost(); }); },
+                .wheel = [this](int notches) { later([this, notches] { m_client.pointerWheel(notches); }); },
+                .key = [this](std::uint32_t code,
+                           bool shift) { later([this, code, shift] { key(code, shift); }); } });
         }
         void release() override
         {
@@ -33,6 +39,19 @@ namespace {
             if (!m_pressed)
                 m_screen.hide();
         }
+
+        bool holdKeys(bool hold) override
+        {
+            m_screen.holdKeys(hold);
+            return true;
+        }
+        void movePointer(int dx, int dy) override { m_screen.movePointer(dx, dy); }
+        double loupeScale() const override { return m_screen.scale(); }
+        bool showLoupe(const std::uint32_t *image, int side) override
+        {
+            return m_screen.showLoupe(image, side);
+        }
+        void hideLoupe() override { m_screen.hideLoupe(); }
 
     private:
         template <typename F> void later(F f)
@@ -53,6 +72,34 @@ namespace {
             m_pressed = false;
             if (!m_held)
                 m_screen.hide();
+        }
+        // Enter, on the main keyboard or the keypad, is taken as the click.
+        void key(std::uint32_t keysym, bool shift)
+        {
+            switch (keysym) {
+            case XKB_KEY_Return:
+            case XKB_KEY_KP_Enter:
+                pressed();
+                released();
+                break;
+            case XKB_KEY_Left:
+                m_client.keyPressed(LoupeKey::Left, shift);
+                break;
+            case XKB_KEY_Right:
+                m_client.keyPressed(LoupeKey::Right, shift);
+                break;
+            case XKB_KEY_Up:
+                m_client.keyPressed(LoupeKey::Up, shift);
+                break;
+            case XKB_KEY_Down:
+                m_client.keyPressed(LoupeKey::Down, shift);
+                break;
+            case XKB_KEY_Escape:
+                m_client.keyPressed(LoupeKey::Escape, shift);
+                break;
+            default:
+                break;
+            }
         }
         void lost()
         {
@@ -92,6 +139,12 @@ namespace {
 std::int32_t WlrootsSource::pixel(Handle, std::int32_t, std::int32_t)
 {
     return m_screen.sample();
+}
+
+std::vector<std::int32_t> WlrootsSource::pixels(Handle, std::int32_t, std::int32_t, int width, int)
+{
+    m_screen.readAround(width);
+    return m_screen.square(width);
 }
 
 std::unique_ptr<PointerGrab> WlrootsSource::createPointerGrab(GrabClient &client, Handle desktop)

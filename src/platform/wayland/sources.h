@@ -13,6 +13,9 @@ class WlrootsSource final : public ScreenSource {
 public:
     std::optional<CursorPoint> pointer() const override { return m_screen.pointer(); }
     std::int32_t pixel(Handle window, std::int32_t x, std::int32_t y) override; // the latest capture
+    // The latest capture's square around the pointer, `width` across; from the next capture on, of that size.
+    std::vector<std::int32_t> pixels(
+        Handle window, std::int32_t x, std::int32_t y, int width, int height) override;
     std::unique_ptr<PointerGrab> createPointerGrab(GrabClient &client, Handle desktop) override;
 
 private:

@@ -62,8 +62,8 @@ private:
 class Mapping {
 public:
     Mapping() = default;
-    Mapping(int fd, std::size_t size)
-        : m_data(mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0))
+    Mapping(int fd, std::size_t size, int protection = PROT_READ | PROT_WRITE, int flags = MAP_SHARED)
+        : m_data(mmap(nullptr, size, protection, flags, fd, 0))
         , m_size(size)
     {
     }

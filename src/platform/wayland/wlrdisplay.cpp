@@ -5,11 +5,15 @@
 
 #include <QSocketNotifier>
 
+#include <algorithm>
+
 // The generated C names an argument "namespace", which C++ cannot take.
 #define namespace layer_namespace
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #undef namespace
+#include "viewporter-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
+#include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 
 namespace Module1 {
@@ -31,7 +35,7 @@ void WlrDisplay::End::operator()(zxdg_output_v1 *output) const
 
 struct WlrDisplay::Listen {
     static void global(
-        void *data, wl_registry *registry, std::uint32_t name, const char *interface, std::uint32_t)
+        void *data, wl_registry *registry, std::uint32_t name, const char *interface, std::uint32_t version)
     {
         auto *d = static_cast<WlrDisplay *>(data);
         if (Wl::is(interface, wl_compositor_interface)) {
@@ -39,7 +43,8 @@ struct WlrDisplay::Listen {
         } else if (Wl::is(interface, wl_shm_interface)) {
             d->m_shm = Wl::bind<wl_shm>(registry, name, wl_shm_interface);
         } else if (Wl::is(interface, wl_seat_interface) && d->m_seat == nullptr) {
-            d->m_seat = Wl::bind<wl_seat>(registry, name, wl_seat_interface);
+            // At 5 the wheel comes in notches (axis_discrete).
+            d->m_seat = Wl::bind<wl_seat>(registry, name, wl_seat_interface, std::min(version, 5U));
             if (d->m_events.seat)
                 d->m_events.seat(d->m_seat.get());
         } else if (Wl::is(interface, zwlr_layer_shell_v1_interface)) {
@@ -50,6 +55,11 @@ struct WlrDisplay::Listen {
         } else if (Wl::is(interface, zxdg_output_manager_v1_interface)) {
             d->m_xdgOutputManager
                 = Wl::bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, 2);
+        } else if (Wl::is(interface, wp_viewporter_interface)) {
+            d->m_viewporter = Wl::bind<wp_viewporter>(registry, name, wp_viewporter_interface);
+        } else if (Wl::is(interface, zwlr_virtual_pointer_manager_v1_interface)) {
+            d->m_virtualPointers = Wl::bind<zwlr_virtual_pointer_manager_v1>(
+                registry, name, zwlr_virtual_pointer_manager_v1_interface);
         } else if (Wl::is(interface, wl_output_interface)) {
             auto output = std::make_unique<Output>();
             output->name = name;

@@ -12,8 +12,10 @@
 #include <vector>
 
 class QSocketNotifier;
+struct wp_viewporter;
 struct zwlr_layer_shell_v1;
 struct zwlr_screencopy_manager_v1;
+struct zwlr_virtual_pointer_manager_v1;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
 
@@ -62,6 +64,10 @@ public:
     wl_shm *shm() const { return m_shm.get(); }
     zwlr_layer_shell_v1 *layerShell() const { return m_layerShell.get(); }
     zwlr_screencopy_manager_v1 *screencopy() const { return m_screencopy.get(); }
+    wl_seat *seat() const { return m_seat.get(); }
+    // What the loupe needs and not every compositor offers; null where it does not.
+    wp_viewporter *viewporter() const { return m_viewporter.get(); }
+    zwlr_virtual_pointer_manager_v1 *virtualPointers() const { return m_virtualPointers.get(); }
 
 private:
     struct Listen;
@@ -79,6 +85,8 @@ private:
     Wl::Global<zwlr_layer_shell_v1> m_layerShell;
     Wl::Global<zwlr_screencopy_manager_v1> m_screencopy;
     Wl::Global<zxdg_output_manager_v1> m_xdgOutputManager;
+    Wl::Global<wp_viewporter> m_viewporter;
+    Wl::Global<zwlr_virtual_pointer_manager_v1> m_virtualPointers;
     // Taken down before the compositor has answered everything (screen mode left at once), what is still
     // on its way is ours to free too.
     std::unique_ptr<wl_callback, End> m_sync; // until the compositor's globals are known

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace Module1 {
 
@@ -16,6 +17,8 @@ class WlrScreen {
 public:
     struct Events {
         std::function<void()> pressed, released, lost;
+        std::function<void(int)> wheel; // notches turned, away from the user when positive
+        std::function<void(std::uint32_t, bool)> key; // an evdev key, while held, and whether Shift was down
     };
 
     WlrScreen();
@@ -33,6 +36,23 @@ public:
     // The colour of the latest capture under the pointer, 0x00BBGGRR; NoColor while hidden and before the
     // first capture.
     std::int32_t sample() const;
+
+    // The loupe. From the next capture on, the pixels `across` square around the pointer's too; the
+    // latest capture's, as PixelReader::square reads them.
+    void readAround(int across);
+    std::vector<std::int32_t> square(int across) const;
+    // The scale of the output under the pointer (the last one it was over); 0 where this compositor cannot
+    // show the loupe.
+    double scale() const;
+    // Shows `image` (XRGB8888, `side` physical pixels square) beside the pointer on its output. False when
+    // the output that showed it went away.
+    bool showLoupe(const std::uint32_t *image, int side);
+    void hideLoupe();
+    // Takes the keyboard, or gives it back: the loupe's keys are reported only while it is held.
+    void holdKeys(bool hold);
+    // Moves the pointer by whole physical pixels of its output, where the compositor offers a virtual
+    // pointer: onto the middle of the pixel, so that no rounding of its place reads another.
+    void movePointer(int dx, int dy);
 
     struct Connection;
 
