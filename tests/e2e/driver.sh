@@ -43,7 +43,7 @@ openbox      x11    build 1     -     -    openbox -       -        -      1    
 wine         x11    wine  1     -     30   -       -       -        -      -        -    -     -       1      copy second-copy pick loupe help about
 sway         sway   build 1     -     -    -       -       -        1      -        1    -     1       1      start copy pick grab help about clipboard-kept
 # The second output, at scale 2 and then turned and scaled every way, holds the other window.
-sway-outputs sway   build 1     -     -    -       1       -        -      -        1    -     1       1      pick pixels
+sway-outputs sway   build 1     -     -    -       1       -        -      -        1    -     1       1      pick loupe pixels
 portal       sway   build 1     -     -    -       -       portal   -      -        1    -     1       1      portal-pick portal-refused
 gnome        gnome  build 1     -     -    -       -       -        -      -        -    1     1       1      start copy second-copy portal-pick help about clipboard-kept
 kde          kde    build 1     -     -    -       -       -        -      -        1    1     1       1      start copy second-copy portal-pick help about clipboard-kept
@@ -57,6 +57,7 @@ for column in "${TABLE_COLUMNS[@]}"; do [ "${!column}" != - ] || printf -v "$col
 E2E_NAME="$ENVIRONMENT" MENU_MIN=15 MENU_MAX=40
 [ -z "$WAIT" ] || E2E_TIMEOUT=$WAIT
 [ -z "$DEPTH" ] || E2E_XVFB_DEPTH=$DEPTH
+LOUPE_SCALE=$SCALE # the scale of the screen the loupe is on
 # Colours with every channel different, so that a swap shows; both are exact on 16-bit screens too.
 ROOT=8441FF GREENISH=FF8242 ROOT_POINT=(20 20) OTHER_PLACE=(40 900) OTHER_POINT=(140 950)
 
@@ -81,6 +82,29 @@ pixel_at() { import -silent -window root -crop "1x1+$1+$2" -depth 8 -format '%[h
 # the nearest 5-6-5 colour.
 reference() { pixel_at "$2" "$3"; }
 # other_window COLOUR: another application's window, shown; OTHER_OUTPUT, where the compositor puts it.
+# The loupe's adapters: a grid whose every pixel's colour tells its place, each place's colour as the screen
+# shows it (on a 16-bit screen, the nearest 5-6-5 colour) in tile.txt; the pointer onto a pixel of the grid;
+# the loupe read back into loupe.txt, once it is where it should be for the grid's pixel x, y (else why, in
+# wrong); whether it is closed; keys. Here the grid is the X root's tiles, from its top-left, and the loupe
+# Zumeko's window of that name.
+GRID_POINT=(767 5)
+grid_up()
+{
+    convert -size 256x256 xc: -channel R -fx 'i/255' -channel G -fx 'j/255' -channel B -fx 245/255 +channel \
+        -depth 8 "$E2E_TMP/grid.ppm"
+    display -window root "$E2E_TMP/grid.ppm"
+    import -silent -window root -crop 256x256+0+0 -depth 8 "$E2E_TMP/tile.txt"
+}
+point_grid() { point "$1" "$2"; }
+loupe_shot()
+{
+    window_geometry "$(windows_of "$PID" '^zumeko-loupe$')"
+    wrong="${WIN_WIDTH}x$WIN_HEIGHT+$WIN_X+$WIN_Y is not $side square below and right of $x,$y, $gap away"
+    ((WIN_X - x >= gap && WIN_X - x < gap + SCALE && WIN_Y - y >= gap && WIN_Y - y < gap + SCALE && WIN_WIDTH == side)) || return 1
+    import -silent -window root -crop "${side}x$side+$WIN_X+$WIN_Y" -depth 8 "$E2E_TMP/loupe.txt"
+}
+loupe_closed() { no_others; }
+keys() { xdotool key "$@"; }
 other_window()
 {
     [ -z "${OTHER_OUTPUT:-}" ] || swaymsg -q focus output "$OTHER_OUTPUT"
@@ -145,7 +169,8 @@ sway_up()
     fi
     start_sway "$config"
     point() { swaymsg -q seat - cursor set "$1" "$2"; }
-    press() { swaymsg -q seat - cursor press "button${1:-1}" && swaymsg -q seat - cursor release "button${1:-1}"; }
+    # A wheel's notch is a press of its button alone: sway turns a release of it into another notch.
+    press() { swaymsg -q seat - cursor press "button${1:-1}" && { ((${1:-1} >= 4)) || swaymsg -q seat - cursor release "button${1:-1}"; }; }
     pixel_at() { grim -g "$1,$2 1x1" -t ppm - | tail -c 3 | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
     # Exact at 24 bits; and the cursor, which this compositor draws into the picture, may be there.
     reference() { echo "$1"; }
@@ -161,6 +186,35 @@ sway_up()
         done)"
         [ "$seen" = "$3 $3 FFFFFF FFFFFF 000000 000000 000000 $3 " ] || fail "the pointer in screen mode shows $seen"
     }
+    # The grid, a native window drawn in the physical pixels of the second output (at scale 2), and the loupe
+    # read there, where it must be: a gap of 16 logical pixels right of and below the hot spot, rounded up to
+    # a whole logical pixel. It is closed where the middle block's frame, black or white, is gone.
+    # The pointer, which this compositor draws into what is read, lies on the middle row and column (its hole
+    # on the middle pixel): the blocks up to CURSOR_ARMS from them are not compared.
+    GRID_PLACE=(40 50) GRID_POINT=(150 120) LOUPE_SCALE=2 CURSOR_ARMS=3
+    grid_up()
+    {
+        swaymsg -q focus output "$OTHER_OUTPUT"
+        spawn grid "$E2E_TOOL" grid "200x150+${GRID_PLACE[0]}+${GRID_PLACE[1]}" 42 2
+        poll_until grep -q ready "$E2E_TMP/grid.log" || fail "the grid did not show"
+        swaymsg -q focus output HEADLESS-1
+        grim -g "$((OTHER_OUTPUT_X + GRID_PLACE[0])),${GRID_PLACE[1]} 128x128" -t ppm - | convert ppm:- -depth 8 "$E2E_TMP/tile.txt"
+    }
+    point_grid() { point "$(awk -v x="$1" -v left=$((OTHER_OUTPUT_X + GRID_PLACE[0])) 'BEGIN { print left + (x + 0.5) / 2 }')" "$(awk -v y="$2" -v top="${GRID_PLACE[1]}" 'BEGIN { print top + (y + 0.5) / 2 }')"; }
+    loupe_shot()
+    {
+        LOUPE_X=$(((GRID_PLACE[0] * 2 + x + gap + 1) / 2)) LOUPE_Y=$(((GRID_PLACE[1] * 2 + y + gap + 1) / 2))
+        grim -g "$((OTHER_OUTPUT_X + LOUPE_X)),$LOUPE_Y $((side / 2))x$((side / 2))" -t ppm - | convert ppm:- -depth 8 "$E2E_TMP/loupe.txt"
+    }
+    # Closed once the loupe's surface, the last one Zumeko asked for by that name, is taken down.
+    loupe_closed()
+    {
+        awk '/"zumeko-loupe"\)$/ { match($0, /zwlr_layer_surface_v1@[0-9]+/); id = substr($0, RSTART, RLENGTH); open = 1 }
+            open && index($0, "-> " id ".destroy()") { open = 0 } END { exit open }' "$E2E_TMP/$LOG.log"
+    }
+    # A keyboard all along, as a user's seat has: a headless one has none, and each wtype's comes and goes.
+    spawn keyboard wtype -s 3600000
+    keys() { local key args=(); for key; do [[ $key != shift+* ]] && args+=(-k "$key") || args+=(-M shift -k "${key#shift+}" -m shift); done; wtype "${args[@]}"; }
     # The overlay is up when the swatch follows the pointer, which the scenarios see for themselves.
     holding() { true; }
     another_copies() { spawn other-copy wl-copy --foreground -- "$1"; }
@@ -545,62 +599,59 @@ scenario_pixels()
 
 # The loupe, read back from the screen, where each pixel's colour tells its place (x and y mod 256), before
 # and after the arrow keys move the pointer by a pixel, and by ten with Shift. Escape closes it and screen
-# mode goes on; a click fixes the colour, closes it, and reaches no window.
+# mode goes on; a click fixes the colour, closes it, and reaches no window. x and y are the grid's pixels.
 scenario_loupe()
 {
-    convert -size 256x256 xc: -channel R -fx 'i/255' -channel G -fx 'j/255' -channel B -fx 245/255 +channel \
-        -depth 8 "$E2E_TMP/grid.ppm"
-    display -window root "$E2E_TMP/grid.ppm"
-    # Each place's colour as the screen shows it (on a 16-bit screen, the nearest 5-6-5 colour), from one tile.
-    import -silent -window root -crop 256x256+0+0 -depth 8 "$E2E_TMP/tile.txt"
+    grid_up
     other_window "$GREENISH"
     # Escape on the keymap's last key code, which a keymap may give any key (Wine keeps its own map).
-    [ "$STARTED_BY" = wine ] || xmodmap -e "keycode 9 =" -e "keycode 255 = Escape"
-    launch
+    [ "$SERVER" != x11 ] || [ "$STARTED_BY" = wine ] || xmodmap -e "keycode 9 =" -e "keycode 255 = Escape"
+    WAYLAND_DEBUG=client launch # its requests to a compositor in its log, where the loupe is seen closed
     click_client "${OPTION2[@]}"
-    local x=767 y=5 across=$((19 * SCALE + SCALE - 1)) gap=$((16 * SCALE)) wrong side half grey=A0A0A0 colour
+    local x=${GRID_POINT[0]} y=${GRID_POINT[1]} across=$((19 * LOUPE_SCALE + LOUPE_SCALE - 1)) gap=$((16 * LOUPE_SCALE))
+    local wrong side half grey=A0A0A0 colour
     [ "$DEPTH" != 16 ] || grey=A4A1A4 # its 5-6-5 colour, as read back
-    # Turned over a window (Wine sees no wheel over the bare X root), then away to the desktop.
-    point "${OTHER_POINT[@]}"
-    press 4
-    poll_until others || fail "a turn of the wheel opened no loupe"
-    point $x $y
     side=$((across * 4)) half=$((across / 2))
+    # Turned over a window (Wine sees no wheel over the bare X root), then away onto the grid.
+    point "${OTHER_POINT[@]}"
+    expect_swatch "$(reference "$GREENISH" "${OTHER_POINT[@]}")" "screen mode, before the wheel"
+    press 4
+    point_grid $x $y
     # Below and to the right of the hot spot, a gap away, where a whole logical pixel begins; each block the
-    # pixel it stands for (read one pixel in from its corner, where a frame drawn too large would show), one
-    # above the screen's top edge the grey check, the middle one framed in black where it is light (Qt's
-    # grey 128 or more: at first, by the least), else in white (after the arrows).
+    # pixel it stands for (read one pixel in from its corner, where a frame drawn too large would show), those
+    # beyond the screen's edge the grey check, the middle one framed in black where it is light (Qt's grey 128
+    # or more), else in white.
     loupe_right()
     {
-        window_geometry "$(windows_of "$PID" '^zumeko-loupe$')"
-        wrong="${WIN_WIDTH}x$WIN_HEIGHT+$WIN_X+$WIN_Y is not $side square below and right of $x,$y, $gap away"
-        ((WIN_X - x >= gap && WIN_X - x < gap + SCALE && WIN_Y - y >= gap && WIN_Y - y < gap + SCALE && WIN_WIDTH == side)) || return 1
-        colour="$(pixel_at $x $y)"
-        wrong="$(import -silent -window root -crop "${side}x$side+$WIN_X+$WIN_Y" -depth 8 txt:- | awk -F'[ ,:#]+' \
-            -v x=$x -v y=$y -v half=$half -v grey=$grey -v frame=$(((16#${colour:0:2} * 11 + 16#${colour:2:2} * 16 + 16#${colour:4:2} * 5) / 32 >= 128 ? 0 : 16777215)) \
+        loupe_shot || return 1
+        colour="$(awk -F'[ ,:#]+' -v at="$((x % 256)),$((y % 256))" '$1 "," $2 == at { print toupper(substr($0, index($0, "#") + 1, 6)) }' "$E2E_TMP/tile.txt")"
+        wrong="$(awk -F'[ ,:#]+' \
+            -v x=$x -v y=$y -v half=$half -v arms="${CURSOR_ARMS:--1}" -v grey=$grey -v frame=$(((16#${colour:0:2} * 11 + 16#${colour:2:2} * 16 + 16#${colour:4:2} * 5) / 32 >= 128 ? 0 : 16777215)) \
             'FNR > 1 { split($0, part, "#"); seen = toupper(substr(part[2], 1, 6)) }
             FNR == NR { shown[$1 "," $2] = seen; next }
-            FNR > 1 && $1 % 4 == 1 && $2 % 4 == 1 {
+            FNR > 1 && $1 % 4 == 1 && $2 % 4 == 1 && !((int($1 / 4) - half) ^ 2 <= arms ^ 2 || (int($2 / 4) - half) ^ 2 <= arms ^ 2) {
                 row = y - half + int($2 / 4)
                 want = row < 0 ? grey : shown[(x - half + int($1 / 4)) % 256 "," row % 256]
                 if (seen != want) { print "at " $1 "," $2 " #" seen ", not #" want; exit } }
             FNR > 1 && $1 == half * 4 && $2 == half * 4 && seen != sprintf("%06X", frame) { print "the frame is #" seen; exit }' \
-            "$E2E_TMP/tile.txt" -)"
+            "$E2E_TMP/tile.txt" "$E2E_TMP/loupe.txt")"
         [ -z "$wrong" ]
     }
     poll_until loupe_right || fail "the loupe open: $wrong"
     expect_swatch "$colour" "the loupe open"
-    xdotool key Right shift+Down
+    keys Right shift+Down
     x=$((x + 1)) y=$((y + 10))
     poll_until loupe_right || fail "the loupe after Right, then Shift+Down: $wrong"
     expect_swatch "$colour" "Right, then Shift+Down, with the loupe open"
-    xdotool key Escape
-    poll_until no_others || fail "Escape did not close the loupe"
-    point "${OTHER_POINT[@]}"
+    keys Escape
+    poll_until loupe_closed || fail "Escape did not close the loupe"
     press 4 # screen mode went on: the wheel opens the loupe again
-    poll_until others || fail "the loupe did not open again after Escape"
+    poll_until loupe_right || fail "the loupe did not open again after Escape: $wrong"
+    point "${OTHER_POINT[@]}"
+    expect_swatch "$(reference "$GREENISH" "${OTHER_POINT[@]}")" "the loupe open, over the other window"
     press
-    poll_until no_others || fail "the click that fixed the colour left the loupe open"
+    poll_until loupe_closed || fail "the click that fixed the colour left the loupe open"
+    nothing_happens
     expect_swatch "$(reference "$GREENISH" "${OTHER_POINT[@]}")" "the colour the click fixed"
     ! other_said '^(press|release)' || fail "the click with the loupe open reached the window underneath"
     quit
