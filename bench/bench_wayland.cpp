@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // bench_wayland WLPEER REFRESH [--quick]: screen mode on a wlroots compositor (bench/run starts a headless
 // sway at REFRESH Hz, and WLPEER is the other client there): fresh samples a second against the output's
-// refresh rate, CPU with the pointer still and moving, each beside the floor, and the time from a pointer
-// move to the swatch showing the new colour. Prints figures; never fails on a number.
+// refresh rate, CPU with the pointer still and moving, each beside the floor and, with the loupe open, beside
+// screen mode without it, and the time from a pointer move to the swatch showing the new colour. Prints
+// figures; never fails on a number.
+#include "capturecontrol.h"
 #include "screenmode.h"
 
 #include <QApplication>
@@ -92,6 +94,15 @@ int main(int argc, char *argv[])
     const Rate floorStill = floorRate(platform, seconds), still = zumekoRate(window, seconds);
     std::printf("  CPU, pointer still: floor %5.2f %% of one core, Zumeko %5.2f %% (%.2fx)\n",
         floorStill.cpuPercent, still.cpuPercent, still.cpuPercent / floorStill.cpuPercent);
+    // The same with the loupe open at its first step, its square read in the swatch's capture.
+    auto *capture = window.findChild<CaptureControl *>();
+    const auto openLoupe = [capture] {
+        settle(200); // the overlays up, the pointer over one
+        capture->pointerWheel(1);
+    };
+    const Rate loupeStill = zumekoRate(window, seconds, openLoupe);
+    std::printf("  CPU, pointer still, the loupe open: Zumeko %5.2f %% (%.2fx screen mode without it)\n",
+        loupeStill.cpuPercent, loupeStill.cpuPercent / still.cpuPercent);
     // The pointer moving a pixel every 10 ms, across the two colours.
     QTimer mover;
     int step = 0;
@@ -99,9 +110,12 @@ int main(int argc, char *argv[])
         &mover, &QTimer::timeout, [&] { halves.move(LeftX + (step++ * 7 % (RightX - LeftX)), Y); });
     mover.start(10);
     const Rate floorMoving = floorRate(platform, seconds), moving = zumekoRate(window, seconds);
+    const Rate loupeMoving = zumekoRate(window, seconds, openLoupe);
     mover.stop();
-    std::printf("  CPU, pointer moving: floor %5.2f %% of one core, Zumeko %5.2f %% (%.2fx)\n",
-        floorMoving.cpuPercent, moving.cpuPercent, moving.cpuPercent / floorMoving.cpuPercent);
+    std::printf("  CPU, pointer moving: floor %5.2f %% of one core, Zumeko %5.2f %% (%.2fx); the loupe open "
+                "%5.2f %% (%.2fx screen mode without it)\n",
+        floorMoving.cpuPercent, moving.cpuPercent, moving.cpuPercent / floorMoving.cpuPercent,
+        loupeMoving.cpuPercent, loupeMoving.cpuPercent / moving.cpuPercent);
 
     // From a move across the boundary of two colours to the swatch's new colour, set and then painted.
     const auto *swatch = window.findChild<Label *>(QStringLiteral("LblGetcolor"));

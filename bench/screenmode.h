@@ -81,12 +81,14 @@ inline Rate floorRate(Module1::Platform &platform, double seconds)
     return rate;
 }
 
-// Zumeko itself in screen mode, its own timer ticking.
-inline Rate zumekoRate(FrmMain &window, double seconds)
+// Zumeko itself in screen mode, its own timer ticking; `armed` is done once screen mode is chosen.
+inline Rate zumekoRate(FrmMain &window, double seconds, const std::function<void()> &armed = {})
 {
     auto *timer = window.findChild<QTimer *>(QStringLiteral("Timer1"));
     const auto *swatch = window.findChild<Label *>(QStringLiteral("LblGetcolor"));
     window.Option2_Click();
+    if (armed)
+        armed();
     const Rate rate = measureLoop(
         seconds, [swatch] { return swatch->BackColor(); }, timer);
     window.Option1_Click();
