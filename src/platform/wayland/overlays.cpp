@@ -118,6 +118,7 @@ struct Overlays::Listen {
         const Wl::Fd owned(fd);
         auto *o = static_cast<Overlays *>(data);
         o->m_keymap.reset();
+        o->m_repeat.stop();
         if (format != WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1)
             return;
         const Wl::Mapping text(fd, size, PROT_READ, MAP_PRIVATE);
@@ -137,13 +138,32 @@ struct Overlays::Listen {
         void *data, wl_keyboard *, std::uint32_t, std::uint32_t, std::uint32_t code, std::uint32_t state)
     {
         auto *o = static_cast<Overlays *>(data);
-        if (!o->m_holdKeys || state != WL_KEYBOARD_KEY_STATE_PRESSED || o->m_keymap == nullptr
-            || !o->m_events.key)
+        if (state != WL_KEYBOARD_KEY_STATE_PRESSED) {
+            if (code == o->m_repeating)
+                o->m_repeat.stop();
             return;
-        xkb_state *keys = o->m_keymap->state.get();
-        // xkb counts key codes from 8, as X does.
-        o->m_events.key(xkb_state_key_get_one_sym(keys, code + 8),
-            xkb_state_mod_name_is_active(keys, XKB_MOD_NAME_SHIFT, XKB_STATE_MODS_EFFECTIVE) > 0);
+        }
+        if (!o->m_holdKeys || o->m_keymap == nullptr)
+            return;
+        o->m_repeating = code;
+        o->pressKey();
+        // Held, a key comes again as the keyboard's settings say: a Wayland client repeats keys itself.
+        if (o->m_repeatRate > 0 && xkb_keymap_key_repeats(o->m_keymap->keymap.get(), code + 8) != 0)
+            o->m_repeat.start(o->m_repeatDelay);
+        else
+            o->m_repeat.stop();
+    }
+
+    static void keyboardLeave(void *data, wl_keyboard *, std::uint32_t, wl_surface *)
+    {
+        static_cast<Overlays *>(data)->m_repeat.stop();
+    }
+
+    static void repeatInfo(void *data, wl_keyboard *, std::int32_t rate, std::int32_t delay)
+    {
+        auto *o = static_cast<Overlays *>(data);
+        o->m_repeatRate = rate;
+        o->m_repeatDelay = delay;
     }
 
     static void modifiers(void *data, wl_keyboard *, std::uint32_t, std::uint32_t depressed,
@@ -182,7 +202,7 @@ struct Overlays::Listen {
     static constexpr wl_pointer_listener pointerListener = { enter, leave, motion, button, Wl::ignore,
         Wl::ignore, Wl::ignore, Wl::ignore, axisDiscrete, Wl::ignore };
     static constexpr wl_keyboard_listener keyboardListener
-        = { keymap, Wl::ignore, Wl::ignore, key, modifiers, Wl::ignore };
+        = { keymap, Wl::ignore, keyboardLeave, key, modifiers, repeatInfo };
     static constexpr zwlr_layer_surface_v1_listener overlayListener = { configure, closed };
 };
 
@@ -205,6 +225,10 @@ Overlays::Overlays(WlrDisplay &display, Events events)
     : m_display(display)
     , m_events(std::move(events))
 {
+    QObject::connect(&m_repeat, &QTimer::timeout, [this] {
+        m_repeat.start(1000 / m_repeatRate);
+        pressKey();
+    });
 }
 
 Overlays::~Overlays() = default;
@@ -232,9 +256,19 @@ void Overlays::cover(WlrDisplay::Output &output)
     m_overlays.push_back(std::move(overlay));
 }
 
+// The key pressed last, with Shift as it is now; xkb counts key codes from 8, as X does.
+void Overlays::pressKey()
+{
+    xkb_state *keys = m_keymap->state.get();
+    if (m_events.key)
+        m_events.key(xkb_state_key_get_one_sym(keys, m_repeating + 8),
+            xkb_state_mod_name_is_active(keys, XKB_MOD_NAME_SHIFT, XKB_STATE_MODS_EFFECTIVE) > 0);
+}
+
 void Overlays::holdKeys(bool hold)
 {
     m_holdKeys = hold;
+    m_repeat.stop();
     for (const auto &overlay : m_overlays) {
         zwlr_layer_surface_v1_set_keyboard_interactivity(overlay->overlay.get(), hold ? 1 : 0);
         wl_surface_commit(overlay->surface.get());

@@ -5,6 +5,8 @@
 #include "shmbuffer.h"
 #include "wlrdisplay.h"
 
+#include <QTimer>
+
 #include <wayland-client.h>
 
 #include <cstdint>
@@ -54,6 +56,8 @@ public:
     };
 
 private:
+    void pressKey();
+
     struct Overlay;
     struct Listen;
 
@@ -65,6 +69,9 @@ private:
     bool m_holdKeys = false;
     struct Keymap;
     std::unique_ptr<Keymap> m_keymap; // the keyboard's, which says what its keys are
+    QTimer m_repeat; // while a key is held
+    std::uint32_t m_repeating = 0;
+    int m_repeatRate = 25, m_repeatDelay = 600; // a second's keys, and milliseconds before the first
     std::unique_ptr<Wl::ShmBuffer> m_crossHair;
     std::unique_ptr<wl_surface, End> m_crossHairSurface;
     WlrDisplay::Output *m_over = nullptr;
