@@ -645,7 +645,9 @@ scenario_loupe()
     expect_swatch "$colour" "Right, then Shift+Down, with the loupe open"
     keys Escape
     poll_until loupe_closed || fail "Escape did not close the loupe"
+    point "${OTHER_POINT[@]}"
     press 4 # screen mode went on: the wheel opens the loupe again
+    point_grid $x $y
     poll_until loupe_right || fail "the loupe did not open again after Escape: $wrong"
     point "${OTHER_POINT[@]}"
     expect_swatch "$(reference "$GREENISH" "${OTHER_POINT[@]}")" "the loupe open, over the other window"
