@@ -141,6 +141,7 @@ void WlrScreen::hideLoupe()
     if (m_connection != nullptr) {
         m_connection->loupe.hide();
         m_connection->loupeGone = false;
+        m_connection->reader.readAround(0);
     }
 }
 

@@ -18,7 +18,8 @@ public:
     struct Events {
         std::function<void()> pressed, released, lost;
         std::function<void(int)> wheel; // notches turned, away from the user when positive
-        std::function<void(std::uint32_t, bool)> key; // an evdev key, while held, and whether Shift was down
+        // A keysym, while the keys are held, and whether Shift was down.
+        std::function<void(std::uint32_t, bool)> key;
     };
 
     WlrScreen();
