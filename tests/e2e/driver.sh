@@ -105,6 +105,14 @@ loupe_shot()
 }
 loupe_closed() { no_others; }
 keys() { xdotool key "$@"; }
+# Closed, the loupe holds no key: Alt+I opens the About box, Enter closes it, and screen mode goes on.
+keys_given_back()
+{
+    keys alt+i
+    poll_until others || fail "with the loupe closed, Alt+I did not reach Zumeko's window"
+    keys Return
+    poll_until no_others || fail "Enter did not close the About box"
+}
 other_window()
 {
     [ -z "${OTHER_OUTPUT:-}" ] || swaymsg -q focus output "$OTHER_OUTPUT"
@@ -212,6 +220,9 @@ sway_up()
         awk '/"zumeko-loupe"\)$/ { match($0, /zwlr_layer_surface_v1@[0-9]+/); id = substr($0, RSTART, RLENGTH); open = 1 }
             open && index($0, "-> " id ".destroy()") { open = 0 } END { exit open }' "$E2E_TMP/$LOG.log"
     }
+    # The compositor took the keyboard from Zumeko's overlay (wtype's keys do not reach XWayland's windows).
+    keyboard_left() { grep -E 'wl_keyboard@[0-9]+\.(enter|leave)\(' "$E2E_TMP/$LOG.log" | tail -n 1 | grep -q leave; }
+    keys_given_back() { poll_until keyboard_left || fail "the loupe closed, Zumeko's overlay kept the keyboard"; }
     # A keyboard all along, as a user's seat has: a headless one has none, and each wtype's comes and goes.
     spawn keyboard wtype -s 3600000
     keys() { local key args=(); for key; do [[ $key != shift+* ]] && args+=(-k "$key") || args+=(-M shift -k "${key#shift+}" -m shift); done; wtype "${args[@]}"; }
@@ -645,6 +656,7 @@ scenario_loupe()
     expect_swatch "$colour" "Right, then Shift+Down, with the loupe open"
     keys Escape
     poll_until loupe_closed || fail "Escape did not close the loupe"
+    keys_given_back
     point "${OTHER_POINT[@]}"
     press 4 # screen mode went on: the wheel opens the loupe again
     point_grid $x $y
