@@ -53,7 +53,9 @@ struct LoupeSurface::Listen {
     }
     static void closed(void *data, zwlr_layer_surface_v1 *)
     {
-        static_cast<LoupeSurface *>(data)->hide(); // its output is going
+        auto *l = static_cast<LoupeSurface *>(data);
+        l->m_shown.reset(); // its output is going
+        l->m_gone = true;
     }
     static void released(void *data, wl_buffer *) { static_cast<Shown::Frame *>(data)->busy = false; }
 
@@ -161,14 +163,15 @@ void LoupeSurface::show(WlrDisplay::Output &output, const std::uint32_t *image, 
 void LoupeSurface::hide()
 {
     m_shown.reset();
+    m_gone = false;
 }
 
-bool LoupeSurface::forget(const WlrDisplay::Output &output)
+void LoupeSurface::forget(const WlrDisplay::Output &output)
 {
     if (m_shown == nullptr || m_shown->output != &output)
-        return false;
-    hide();
-    return true;
+        return;
+    m_shown.reset();
+    m_gone = true;
 }
 
 } // namespace Module1

@@ -24,7 +24,9 @@ public:
     // physical pixels as the user sees them; nothing is sent again while all of that stays the same.
     void show(WlrDisplay::Output &output, const std::uint32_t *image, int side, int x, int y);
     void hide();
-    bool forget(const WlrDisplay::Output &output); // the output is going; true when the loupe was on it
+    void forget(const WlrDisplay::Output &output); // the output is going
+    // Whether the output it was shown on went away since it was last hidden.
+    bool gone() const { return m_gone; }
 
 private:
     struct Shown;
@@ -32,6 +34,7 @@ private:
 
     WlrDisplay &m_display;
     std::unique_ptr<Shown> m_shown;
+    bool m_gone = false;
 };
 
 } // namespace Module1

@@ -23,7 +23,6 @@ struct WlrScreen::Connection {
     LoupeSurface loupe;
     Wl::Owned<zwlr_virtual_pointer_v1, zwlr_virtual_pointer_v1_destroy> pointer;
     float scale = 1;
-    bool loupeGone = false;
     std::optional<std::pair<wl_fixed_t, wl_fixed_t>> aimed; // where the last move sent the pointer
 
     explicit Connection(WlrScreen::Events e)
@@ -31,7 +30,7 @@ struct WlrScreen::Connection {
         , display({ .added = [this](WlrDisplay::Output &output) { overlays.cover(output); },
               .removed =
                   [this](const WlrDisplay::Output &output) {
-                      loupeGone = loupe.forget(output) || loupeGone;
+                      loupe.forget(output);
                       overlays.uncover(output);
                       reader.forget(output);
                   },
@@ -124,7 +123,7 @@ bool WlrScreen::showLoupe(const std::uint32_t *image, int side)
     if (m_connection == nullptr)
         return true;
     Connection &c = *m_connection;
-    if (std::exchange(c.loupeGone, false))
+    if (c.loupe.gone())
         return false;
     WlrDisplay::Output *over = c.overlays.over();
     const float scale = over != nullptr ? Screen::OutputScale(over->shape) : 0;
@@ -140,7 +139,6 @@ void WlrScreen::hideLoupe()
 {
     if (m_connection != nullptr) {
         m_connection->loupe.hide();
-        m_connection->loupeGone = false;
         m_connection->reader.readAround(0);
     }
 }
