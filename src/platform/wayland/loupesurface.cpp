@@ -8,11 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "layershell.h"
 #include "viewporter-client-protocol.h"
-// The generated C names an argument "namespace", which C++ cannot take.
-#define namespace layer_namespace
-#include "wlr-layer-shell-unstable-v1-client-protocol.h"
-#undef namespace
 
 namespace Module1 {
 

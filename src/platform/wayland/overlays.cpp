@@ -11,10 +11,7 @@
 
 #include <unistd.h>
 
-// The generated C names an argument "namespace", which C++ cannot take.
-#define namespace layer_namespace
-#include "wlr-layer-shell-unstable-v1-client-protocol.h"
-#undef namespace
+#include "layershell.h"
 
 namespace Module1 {
 

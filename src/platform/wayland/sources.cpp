@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <utility>
+
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 namespace Module1 {
@@ -76,29 +78,17 @@ namespace {
         // Enter, on the main keyboard or the keypad, is taken as the click.
         void key(std::uint32_t keysym, bool shift)
         {
-            switch (keysym) {
-            case XKB_KEY_Return:
-            case XKB_KEY_KP_Enter:
+            if (keysym == XKB_KEY_Return || keysym == XKB_KEY_KP_Enter) {
                 pressed();
                 released();
-                break;
-            case XKB_KEY_Left:
-                m_client.keyPressed(LoupeKey::Left, shift);
-                break;
-            case XKB_KEY_Right:
-                m_client.keyPressed(LoupeKey::Right, shift);
-                break;
-            case XKB_KEY_Up:
-                m_client.keyPressed(LoupeKey::Up, shift);
-                break;
-            case XKB_KEY_Down:
-                m_client.keyPressed(LoupeKey::Down, shift);
-                break;
-            case XKB_KEY_Escape:
-                m_client.keyPressed(LoupeKey::Escape, shift);
-                break;
-            default:
-                break;
+                return;
+            }
+            static constexpr std::pair<std::uint32_t, LoupeKey> Keys[] = { { XKB_KEY_Left, LoupeKey::Left },
+                { XKB_KEY_Right, LoupeKey::Right }, { XKB_KEY_Up, LoupeKey::Up },
+                { XKB_KEY_Down, LoupeKey::Down }, { XKB_KEY_Escape, LoupeKey::Escape } };
+            for (const auto &[sym, loupeKey] : Keys) {
+                if (sym == keysym)
+                    m_client.keyPressed(loupeKey, shift);
             }
         }
         void lost()

@@ -7,10 +7,7 @@
 
 #include <algorithm>
 
-// The generated C names an argument "namespace", which C++ cannot take.
-#define namespace layer_namespace
-#include "wlr-layer-shell-unstable-v1-client-protocol.h"
-#undef namespace
+#include "layershell.h"
 #include "viewporter-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
