@@ -10,6 +10,7 @@
 #include "frmmain.h"
 #include "label.h"
 #include "linkcursor.h"
+#include "loupeview.h"
 #include "programicon.h"
 #include "typeface.h"
 
@@ -370,7 +371,8 @@ private Q_SLOTS:
     }
 
     // The look as approved, pixel for pixel: the main window with a colour on its bars and the focus on the
-    // green one, the About box and the About link's hand cursor (the icon: windowIcons and the install test).
+    // green one, the About box, the About link's hand cursor (the icon: windowIcons and the install test) and
+    // the loupe at the screen's top-left corner, its first row and column beyond the screen.
     // Every change shows here; where one is meant, the failure says where the new picture is (in the folder
     // the test ran in), to look at and approve by its fingerprint.
     void looks_data()
@@ -380,6 +382,7 @@ private Q_SLOTS:
         QTest::newRow("main window") << u"main"_s << u"66e78c95f7bf0a6a"_s;
         QTest::newRow("About box") << u"about"_s << u"eb5358bcdfc79aba"_s;
         QTest::newRow("link cursor") << u"cursor"_s << u"670e4ca20a674c8f"_s;
+        QTest::newRow("loupe") << u"loupe"_s << u"4681b0b755281008"_s;
     }
     void looks()
     {
@@ -396,7 +399,8 @@ private Q_SLOTS:
         }
         const QImage image = (what == u"main"_s ? m_window->grab().toImage()
                 : what == u"about"_s            ? about.grab().toImage()
-                                                : LinkCursorImage())
+                : what == u"cursor"_s           ? LinkCursorImage()
+                                                : LoupeView::draw(loupeCorner(), 5, 6))
                                  .convertToFormat(QImage::Format_RGB32);
         QCryptographicHash hash(QCryptographicHash::Sha256);
         for (int y = 0; y < image.height(); ++y)
@@ -408,6 +412,14 @@ private Q_SLOTS:
                 qPrintable(u"%1 looks otherwise (%2), and %3 cannot be written"_s.arg(what, seen, file)));
             QFAIL(qPrintable(u"%1 looks otherwise (%2, in %3)"_s.arg(what, seen, file)));
         }
+    }
+
+    static std::vector<std::int32_t> loupeCorner()
+    {
+        std::vector<std::int32_t> colours(25, Module1::NoColor);
+        for (int at = 6; at < 25; ++at)
+            colours[std::size_t(at)] = at % 5 == 0 ? Module1::NoColor : 0x102030 * at;
+        return colours;
     }
 
     // Each window shows the program's icon in its title bar and on the task bar.
