@@ -16,11 +16,11 @@ for line in "Exec=$prefix/bin/zumeko" "Path=$prefix/share/zumeko" 'Icon=zumeko';
     grep -qx -- "$line" "$entry" || fail "the desktop entry has no line $line"
 done
 out="$(desktop-file-validate "$entry" 2>&1)" && ! grep -qE 'error|warning' <<<"$out" || fail "desktop-file-validate: $out"
-# Every size drawn from the program icon; whole multiples keep its black frame, its first, red stripe and
-# its eighth, purple one.
+# Every size drawn from the program icon; whole multiples keep its black frame (top-left, and right of the
+# first stripe), its first, red stripe and its eighth, purple one.
 for size in 16 22 24 32 48 64 128 256; do
     format="%wx%h" want="${size}x$size"
-    [ $((size % 32)) != 0 ] || format+=" %[hex:p{0,0}] %[hex:p{$((size / 2)),$((size / 16))}] %[hex:p{$((size / 2)),$((size * 15 / 32))}]" want+=" 000000 FF0000 800080"
+    [ $((size % 32)) != 0 ] || format+=" %[hex:p{0,0}] %[hex:p{$((size - 1)),$((size / 16))}] %[hex:p{$((size / 2)),$((size / 16))}] %[hex:p{$((size / 2)),$((size * 15 / 32))}]" want+=" 000000 000000 FF0000 800080"
     seen="$(convert "$root/share/icons/hicolor/${size}x$size/apps/zumeko.png" -format "$format" info:)"
     [ "$seen" = "$want" ] || fail "the ${size}x$size icon is not the program icon: $seen"
 done
