@@ -397,10 +397,13 @@ private Q_SLOTS:
             showActive();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // the focus mark shows after a key
         }
+        std::vector<std::int32_t> corner(25, Module1::NoColor); // the loupe's first row and column beyond
+        for (int at = 6; at < 25; ++at)
+            corner[std::size_t(at)] = at % 5 == 0 ? Module1::NoColor : 0x102030 * at;
         const QImage image = (what == u"main"_s ? m_window->grab().toImage()
                 : what == u"about"_s            ? about.grab().toImage()
                 : what == u"cursor"_s           ? LinkCursorImage()
-                                                : LoupeView::draw(loupeCorner(), 5, 6))
+                                                : LoupeView::draw(corner, 5, 6))
                                  .convertToFormat(QImage::Format_RGB32);
         QCryptographicHash hash(QCryptographicHash::Sha256);
         for (int y = 0; y < image.height(); ++y)
@@ -412,14 +415,6 @@ private Q_SLOTS:
                 qPrintable(u"%1 looks otherwise (%2), and %3 cannot be written"_s.arg(what, seen, file)));
             QFAIL(qPrintable(u"%1 looks otherwise (%2, in %3)"_s.arg(what, seen, file)));
         }
-    }
-
-    static std::vector<std::int32_t> loupeCorner()
-    {
-        std::vector<std::int32_t> colours(25, Module1::NoColor);
-        for (int at = 6; at < 25; ++at)
-            colours[std::size_t(at)] = at % 5 == 0 ? Module1::NoColor : 0x102030 * at;
-        return colours;
     }
 
     // Each window shows the program's icon in its title bar and on the task bar.

@@ -216,8 +216,7 @@ sway_up()
         wrong="$(awk '/"zumeko-loupe"\)$/ { match($0, /wl_surface@[0-9]+/); surface = substr($0, RSTART, RLENGTH); split("", mine); split("", free) }
             match($0, /wl_buffer@[0-9]+\.release\(/) { b = substr($0, RSTART, RLENGTH - 9); if (b in mine) free[b] }
             surface != "" && index($0, "-> " surface ".attach(") { match($0, /wl_buffer@[0-9]+/); b = substr($0, RSTART, RLENGTH)
-                if (!(b in mine)) for (f in free) { print "drawn into a new buffer, " f " lying free"; exit }
-                mine[b]; delete free[b] }' "$E2E_TMP/$LOG.log")"
+                if (!(b in mine)) for (f in free) { print "drawn into a new buffer, " f " lying free"; exit } mine[b]; delete free[b] }' "$E2E_TMP/$LOG.log")"
         [ -z "$wrong" ] || return 1
         grim -g "$((OTHER_OUTPUT_X + LOUPE_X)),$LOUPE_Y $((side / 2))x$((side / 2))" -t ppm - | convert ppm:- -depth 8 "$E2E_TMP/loupe.txt"
     }
