@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "layershell.h"
@@ -45,8 +46,12 @@ struct LoupeSurface::Listen {
     {
         auto *l = static_cast<LoupeSurface *>(data);
         zwlr_layer_surface_v1_ack_configure(layer, serial);
-        l->m_shown->configured = true;
-        l->m_shown->draw(l->m_display.shm());
+        // The compositor configures it again whenever it arranges its layers (each time the loupe moves, on
+        // sway): what is attached still shows what is to be shown, and the answer is a commit alone.
+        if (std::exchange(l->m_shown->configured, true))
+            wl_surface_commit(l->m_shown->surface.get());
+        else
+            l->m_shown->draw(l->m_display.shm());
     }
     static void closed(void *data, zwlr_layer_surface_v1 *)
     {
