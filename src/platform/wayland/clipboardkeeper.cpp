@@ -3,7 +3,9 @@
 
 #include "wlglobals.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 
 #include <unistd.h>
@@ -27,6 +29,10 @@ struct WaylandClipboardKeeper::Seat {
     Wl::Owned<zwlr_data_control_device_v1, zwlr_data_control_device_v1_destroy> device;
     // Ours while it holds the seat's selection.
     Wl::Owned<zwlr_data_control_source_v1, zwlr_data_control_source_v1_destroy> source;
+    // The offer of the selection announced next; kept until then, since an event naming an offer already
+    // destroyed here names none.
+    Wl::Owned<zwlr_data_control_offer_v1, zwlr_data_control_offer_v1_destroy> offer;
+    bool empty = false; // the seat's selection, as last announced, is none
 
     void drop() { source.reset(); }
 
@@ -47,9 +53,15 @@ struct WaylandClipboardKeeper::Seat {
     }
     static void cancelled(void *data, zwlr_data_control_source_v1 *) { static_cast<Seat *>(data)->drop(); }
     // Every selection is announced with an offer of it, ours included; we never read one.
-    static void offered(void *, zwlr_data_control_device_v1 *, zwlr_data_control_offer_v1 *offer)
+    static void offered(void *data, zwlr_data_control_device_v1 *, zwlr_data_control_offer_v1 *offer)
     {
-        zwlr_data_control_offer_v1_destroy(offer);
+        static_cast<Seat *>(data)->offer.reset(offer);
+    }
+    static void selected(void *data, zwlr_data_control_device_v1 *, zwlr_data_control_offer_v1 *offer)
+    {
+        auto *seat = static_cast<Seat *>(data);
+        seat->empty = offer == nullptr;
+        seat->offer.reset();
     }
     static void finished(void *data, zwlr_data_control_device_v1 *) { static_cast<Seat *>(data)->drop(); }
 };
@@ -60,7 +72,7 @@ const zwlr_data_control_source_v1_listener sourceListener
     = { WaylandClipboardKeeper::Seat::send, WaylandClipboardKeeper::Seat::cancelled };
 // Only version 1 is asked for: no primary selection events.
 const zwlr_data_control_device_v1_listener deviceListener = { WaylandClipboardKeeper::Seat::offered,
-    Wl::ignore, WaylandClipboardKeeper::Seat::finished, Wl::ignore };
+    WaylandClipboardKeeper::Seat::selected, WaylandClipboardKeeper::Seat::finished, Wl::ignore };
 
 } // namespace
 
@@ -79,8 +91,8 @@ WaylandClipboardKeeper::WaylandClipboardKeeper(std::string text)
         [](void *data, wl_registry *registry, std::uint32_t name, const char *interface, std::uint32_t) {
             auto *keeper = static_cast<WaylandClipboardKeeper *>(data);
             if (Wl::is(interface, wl_seat_interface)) {
-                keeper->m_seats.push_back(std::make_unique<Seat>(
-                    Seat { keeper->m_text, Wl::bind<wl_seat>(registry, name, wl_seat_interface), {}, {} }));
+                keeper->m_seats.push_back(std::make_unique<Seat>(Seat { keeper->m_text,
+                    Wl::bind<wl_seat>(registry, name, wl_seat_interface), {}, {}, {}, false }));
             } else if (Wl::is(interface, zwlr_data_control_manager_v1_interface)) {
                 keeper->m_manager = Wl::bind<zwlr_data_control_manager_v1>(
                     registry, name, zwlr_data_control_manager_v1_interface);
@@ -120,7 +132,20 @@ bool WaylandClipboardKeeper::take()
 
 void WaylandClipboardKeeper::serve()
 {
-    while (holding() && wl_display_dispatch(m_display.get()) >= 0) { }
+    // The compositor's X bridge empties the Wayland selection when Zumeko's X selection goes, and may do so
+    // after the take, late under load: the text would be lost. A selection emptied so soon after is taken
+    // again; another program's copy, or an emptying later on, ends the keeping.
+    constexpr auto Soon = std::chrono::seconds(3);
+    const auto taken = std::chrono::steady_clock::now();
+    while (wl_display_dispatch(m_display.get()) >= 0) {
+        if (holding())
+            continue;
+        // What the selection became is announced with our source's end, by the time the compositor answers.
+        const bool emptied = wl_display_roundtrip(m_display.get()) >= 0
+            && std::all_of(m_seats.begin(), m_seats.end(), [](const auto &seat) { return seat->empty; });
+        if (!emptied || std::chrono::steady_clock::now() - taken > Soon || !take())
+            return;
+    }
 }
 
 bool WaylandClipboardKeeper::holding() const

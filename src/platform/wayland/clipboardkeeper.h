@@ -25,7 +25,7 @@ public:
     // Makes the text the selection of every seat; true once the compositor has taken it for one at least.
     bool take();
     // Hands the text to every program that pastes it, until another program has taken the selection of
-    // every seat, or the compositor goes away.
+    // every seat, or the compositor goes away. Emptied within moments of the take, it is taken again.
     void serve();
 
     struct Seat;
