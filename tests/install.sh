@@ -16,11 +16,15 @@ for line in "Exec=$prefix/bin/zumeko" "Path=$prefix/share/zumeko" 'Icon=zumeko';
     grep -qx -- "$line" "$entry" || fail "the desktop entry has no line $line"
 done
 out="$(desktop-file-validate "$entry" 2>&1)" && ! grep -qE 'error|warning' <<<"$out" || fail "desktop-file-validate: $out"
-# Every size drawn from the program icon; whole multiples keep its black frame (top-left, and right of the
-# first stripe), its first, red stripe and its eighth, purple one.
+# Every size drawn from the program icon; whole multiples keep, at these points of its 32 pixels, its black
+# frame (top-left, right of the first stripe, below the last), its first and last stripes, red, and its
+# eighth, purple.
 for size in 16 22 24 32 48 64 128 256; do
     format="%wx%h" want="${size}x$size"
-    [ $((size % 32)) != 0 ] || format+=" %[hex:p{0,0}] %[hex:p{$((size - 1)),$((size / 16))}] %[hex:p{$((size / 2)),$((size / 16))}] %[hex:p{$((size / 2)),$((size * 15 / 32))}]" want+=" 000000 000000 FF0000 800080"
+    for at in "0 0 000000" "31 2 000000" "16 31 000000" "16 2 FF0000" "16 29 FF0000" "16 15 800080"; do
+        read -r x y colour <<<"$at"
+        [ $((size % 32)) != 0 ] || format+=" %[hex:p{$((x * size / 32)),$((y * size / 32))}]" want+=" $colour"
+    done
     seen="$(convert "$root/share/icons/hicolor/${size}x$size/apps/zumeko.png" -format "$format" info:)"
     [ "$seen" = "$want" ] || fail "the ${size}x$size icon is not the program icon: $seen"
 done
