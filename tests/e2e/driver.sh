@@ -724,7 +724,7 @@ scenario_about()
     pass "about: the About box opens centred, its link opens the address, and Enter on OK closes it"
 }
 
-# Where nothing can read the screen (a compositor that names wlroots' protocols but cannot share memory, one
+# Where nothing can read the screen (a compositor with wlroots' layer shell but no screencopy, as KWin, one
 # asked for where none answers, or the desktop's picker asked for where no session bus answers), screen
 # mode says so and gives the bars back; a platform that is not there is named at the start; and a Qt
 # platform the user asks for is kept.

@@ -12,10 +12,10 @@
 //                                   clear, "#" black, "o" white and "?" any other colour
 //   e2etool manager                 an X clipboard manager that takes nothing over: it only answers
 //   e2etool pointer                 gives a headless Wayland seat a pointer (it has none), then stays
-//   e2etool compositor              a Wayland compositor that names what wlroots offers for picking (the
-//                                   layer shell, screencopy, the outputs' places) but has no shared memory
-//                                   to read the screen into, so that no screen can be read through it; it
-//                                   says "ready SOCKET" in XDG_RUNTIME_DIR
+//   e2etool compositor              a Wayland compositor that names all wlroots offers for picking (the
+//                                   layer shell, shared memory, the outputs' places) but screencopy, as
+//                                   KWin does, so that no screen can be read through it; it says
+//                                   "ready SOCKET" in XDG_RUNTIME_DIR
 //   e2etool desktop FOLDER          the compositor's own input and screen on GNOME or KWin: what reaches the
 //                                   compositor itself (its colour picker) and what it shows. It says
 //                                   "ready", then reads lines "move X Y", "click BUTTON" (1 to 3),
@@ -613,8 +613,8 @@ int main(int argc, char *argv[])
         return desktop(argc, argv);
     if (command == "compositor") {
         wl_display *display = wl_display_create();
-        for (const wl_interface *global : { &wl_compositor_interface, &zwlr_layer_shell_v1_interface,
-                 &zwlr_screencopy_manager_v1_interface, &zxdg_output_manager_v1_interface })
+        for (const wl_interface *global : { &wl_compositor_interface, &wl_shm_interface,
+                 &zwlr_layer_shell_v1_interface, &zxdg_output_manager_v1_interface })
             wl_global_create(display, global, global->version, const_cast<wl_interface *>(global),
                 [](wl_client *client, void *interface, std::uint32_t version, std::uint32_t id) {
                     wl_resource_create(
