@@ -182,13 +182,13 @@ sway_up()
     pixel_at() { grim -g "$1,$2 1x1" -t ppm - | tail -c 3 | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
     # Exact at 24 bits; and the cursor, which this compositor draws into the picture, may be there.
     reference() { echo "$1"; }
-    # pointer_shape X Y COLOUR: a cross-hair with white arms edged in black, and a hole around its hot
-    # spot, where the colour underneath shows and is what a capture reads.
+    # pointer_shape X Y COLOUR: a cross-hair with white arms edged in black from the third pixel out, and a
+    # hole around its hot spot, where the colour underneath shows and is what a capture reads.
     pointer_shape()
     {
         [ -n "$POINTER_SHAPE" ] || return 0
         local seen
-        seen="$(for at in "0 0" "1 1" "5 0" "0 -5" "5 1" "-1 5" "1 5" "5 5"; do
+        seen="$(for at in "0 0" "1 1" "3 0" "0 -5" "5 1" "-1 5" "1 5" "5 5"; do
             read -r dx dy <<<"$at"
             echo -n "$(pixel_at $(($1 + dx)) $(($2 + dy))) "
         done)"
