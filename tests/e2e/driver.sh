@@ -212,11 +212,14 @@ sway_up()
     loupe_shot()
     {
         LOUPE_X=$(((GRID_PLACE[0] * 2 + x + gap + 1) / 2)) LOUPE_Y=$(((GRID_PLACE[1] * 2 + y + gap + 1) / 2))
-        # Drawn into the buffers the compositor hands back: a new one only while none lies free.
+        # Drawn into the buffers the compositor hands back: a new one only while none lies free; and no region
+        # that set where it takes no input is left behind.
         wrong="$(awk '/"zumeko-loupe"\)$/ { match($0, /wl_surface@[0-9]+/); surface = substr($0, RSTART, RLENGTH); split("", mine); split("", free) }
             match($0, /wl_buffer@[0-9]+\.release\(/) { b = substr($0, RSTART, RLENGTH - 9); if (b in mine) free[b] }
             surface != "" && index($0, "-> " surface ".attach(") { match($0, /wl_buffer@[0-9]+/); b = substr($0, RSTART, RLENGTH)
-                if (!(b in mine)) for (f in free) { print "drawn into a new buffer, " f " lying free"; exit } mine[b]; delete free[b] }' "$E2E_TMP/$LOG.log")"
+                if (!(b in mine)) for (f in free) { print "drawn into a new buffer, " f " lying free"; exit } mine[b]; delete free[b] }
+            /-> wl_(compositor@[0-9]+\.create_region|region@[0-9]+\.destroy)\(/ { match($0, /wl_region@[0-9]+/); r = substr($0, RSTART, RLENGTH); if (/destroy/) delete kept[r]; else kept[r] }
+            END { for (r in kept) { print r " left behind"; exit } }' "$E2E_TMP/$LOG.log")"
         [ -z "$wrong" ] || return 1
         grim -g "$((OTHER_OUTPUT_X + LOUPE_X)),$LOUPE_Y $((side / 2))x$((side / 2))" -t ppm - | convert ppm:- -depth 8 "$E2E_TMP/loupe.txt"
     }
