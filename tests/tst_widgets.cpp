@@ -189,7 +189,8 @@ private Q_SLOTS:
         }
     }
 
-    // A text too long for its control shrinks no further than Japanese stays legible, then is clipped.
+    // A text too long for its control shrinks no further than Japanese stays legible, then is clipped; a
+    // button's caption is fitted as a label's is.
     void smallestLegibleFont()
     {
         Label cramped(u"既に起動しています。"_s);
@@ -203,6 +204,13 @@ private Q_SLOTS:
         QCOMPARE(cramped.text(), u"既に起動しています。"_s);
         QVERIFY2(QFontInfo(cramped.font()).family().startsWith(u"IPA"_s),
             qPrintable(QFontInfo(cramped.font()).family()));
+        // A button is fitted to the widest caption it will show, not to the one it shows now.
+        QPushButton button(u"OK"_s);
+        button.setFont(Forms::Typeface(12));
+        button.resize(90, 30);
+        Forms::FitFont(&button, { u"OK"_s, u"取得してコピー"_s });
+        button.setText(u"取得してコピー"_s);
+        QVERIFY2(Forms::Overflow(&button) <= 1, qPrintable(QString::number(Forms::Overflow(&button))));
     }
 
     // A lock left behind never blocks a start; a live copy's lock does, on its display only; where no lock
