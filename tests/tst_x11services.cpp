@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The X11 platform's contract against a real X server, where the program's own use cannot show it: points
 // off the screen, contexts handed out and given back, a clipboard the server will not give Qt, and the
-// folder where a user's copies meet.
+// folder where a user's copies meet; and wlroots' screen where its compositor cannot be reached.
+#include "wayland/wlrscreen.h"
 #include "x11/atom.h"
 #include "x11/session.h"
 
@@ -186,6 +187,16 @@ private Q_SLOTS:
         QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0,
             chosen ? "the private runtime folder was passed over"
                    : "a runtime folder open to others was taken");
+    }
+
+    // Before its first overlay, and once its compositor has gone, wlroots' screen reads no colour and a
+    // square all beyond the screen, and offers no loupe: the ticks go on until the window hears of it.
+    void wlrootsScreenWithoutCompositor()
+    {
+        const Module1::WlrScreen screen;
+        QCOMPARE(screen.scale(), 0.0);
+        QCOMPARE(screen.square(5), std::vector<std::int32_t>(25, Module1::NoColor));
+        QCOMPARE(screen.sample(), Module1::NoColor);
     }
 
 private:
