@@ -292,6 +292,17 @@ std::unique_ptr<Wl::ShmBuffer> fill(Wl::Bound &w, int width, int height, unsigne
     return buffer;
 }
 
+// The buffer shown on the surface; "ready" once the compositor asks for the frame after this one.
+void present(wl_surface *surface, wl_buffer *buffer)
+{
+    wl_surface_attach(surface, buffer, 0, 0);
+    wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
+    static const wl_callback_listener shown
+        = { [](void *, wl_callback *, std::uint32_t) { say("ready\n"); } };
+    wl_callback_add_listener(wl_surface_frame(surface), &shown, nullptr);
+    wl_surface_commit(surface);
+}
+
 // A window on the layer shell drawn in the output's physical pixels at any scale (its buffer that many times
 // the window's size, shown at the window's size): the physical pixel in column c and row r of it is
 // #CCRRBB, c and r counted from its top left and cut to 8 bits, so that a colour tells the pixel.
@@ -302,11 +313,10 @@ int gridWindow(Wl::Bound &w, int width, int height, int x, int y, double scale, 
     const int columns = int(std::lround(width * scale)), rows = int(std::lround(height * scale));
     if (layers == nullptr || viewporter == nullptr)
         return 1;
-    const Wl::ShmBuffer buffer(
-        w.get<wl_shm>(wl_shm_interface), columns, rows, 4 * columns, WL_SHM_FORMAT_XRGB8888);
-    if (buffer.buffer == nullptr)
+    const auto buffer = fill(w, columns, rows, 0);
+    if (buffer == nullptr)
         return 1;
-    std::uint32_t *pixels = buffer.words();
+    std::uint32_t *pixels = buffer->words();
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column)
             pixels[row * columns + column] = 0xFF000000 | std::uint32_t(column & 0xFF) << 16
@@ -315,12 +325,7 @@ int gridWindow(Wl::Bound &w, int width, int height, int x, int y, double scale, 
     wl_surface *surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
     placeOnLayer(w, layers, surface, width, height, x, y);
     wp_viewport_set_destination(wp_viewporter_get_viewport(viewporter, surface), width, height);
-    wl_surface_attach(surface, buffer.buffer.get(), 0, 0);
-    wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
-    static const wl_callback_listener shown
-        = { [](void *, wl_callback *, std::uint32_t) { say("ready\n"); } };
-    wl_callback_add_listener(wl_surface_frame(surface), &shown, nullptr);
-    wl_surface_commit(surface);
+    present(surface, buffer->buffer.get());
     return serve(w);
 }
 
@@ -341,13 +346,7 @@ int nativeWindow(Wl::Bound &w, int width, int height, int x, int y, unsigned rgb
         surface = wl_compositor_create_surface(w.get<wl_compositor>(wl_compositor_interface));
         placeOnLayer(w, layers, surface, width, height, x, y);
     }
-    wl_surface_attach(surface, buffer->buffer.get(), 0, 0);
-    wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
-    // Shown once the compositor asks for the frame after this one.
-    static const wl_callback_listener shown
-        = { [](void *, wl_callback *, std::uint32_t) { say("ready\n"); } };
-    wl_callback_add_listener(wl_surface_frame(surface), &shown, nullptr);
-    wl_surface_commit(surface);
+    present(surface, buffer->buffer.get());
     static const wl_pointer_listener presses = { ignore, ignore, ignore,
         [](void *, wl_pointer *, std::uint32_t, std::uint32_t, std::uint32_t button, std::uint32_t state) {
             say(state == WL_POINTER_BUTTON_STATE_PRESSED ? "press %u\n" : "release %u\n", button);
