@@ -128,14 +128,13 @@ private Q_SLOTS:
     // 10-bit channels (red 1023, green 512, blue 128) are reduced to 8 as on 30-bit X screens.
     void pixelFormats_data()
     {
-        using Screen::PixelFormat;
-        using Screen::ShmPixelFormat;
         QTest::addColumn<Screen::PixelFormat>("format");
         QTest::addColumn<Bytes>("bytes");
         QTest::addColumn<int>("color");
         const Screen::PixelFormat rgb565 { 0xF800, 0x07E0, 0x001F, 16, false },
             msb565 { 0xF800, 0x07E0, 0x001F, 16, true };
         const int orange = ScreenColor(0xFF, 0x80, 0x20), deep = ScreenColor(255, 128, 32);
+        const auto shm = Screen::ShmPixelFormat;
         QTest::newRow("X 24-bit") << Screen::PixelFormat {} << Bytes { 0x20, 0x80, 0xFF, 0xAB } << orange;
         QTest::newRow("X 24-bit BGR") << Screen::PixelFormat { 0xFF, 0xFF00, 0xFF0000, 32, false }
                                       << Bytes { 0xFF, 0x80, 0x20, 0 } << orange;
@@ -147,24 +146,15 @@ private Q_SLOTS:
         QTest::newRow("X visual without blue") << Screen::PixelFormat { 0xFF0000, 0xFF00, 0, 32, false }
                                                << Bytes { 0xFF, 0x80, 0xFF, 0 } << 0x80FF;
         QTest::newRow("too short for a pixel") << Screen::PixelFormat {} << Bytes { 0x20, 0x80, 0xFF } << -1;
-        QTest::newRow("Wayland ARGB8888")
-            << Screen::ShmPixelFormat(0) << Bytes { 0x20, 0x80, 0xFF, 0x00 } << orange;
-        QTest::newRow("Wayland XRGB8888")
-            << Screen::ShmPixelFormat(1) << Bytes { 0x20, 0x80, 0xFF, 0xFF } << orange;
-        QTest::newRow("Wayland ABGR8888")
-            << Screen::ShmPixelFormat(0x34324241) << Bytes { 0xFF, 0x80, 0x20, 0x7F } << orange;
-        QTest::newRow("Wayland XBGR8888")
-            << Screen::ShmPixelFormat(0x34324258) << Bytes { 0xFF, 0x80, 0x20, 0 } << orange;
-        QTest::newRow("Wayland XRGB2101010")
-            << Screen::ShmPixelFormat(0x30335258) << Bytes { 0x80, 0x00, 0xF8, 0x3F } << deep;
-        QTest::newRow("Wayland ARGB2101010")
-            << Screen::ShmPixelFormat(0x30335241) << Bytes { 0x80, 0x00, 0xF8, 0xFF } << deep;
-        QTest::newRow("Wayland XBGR2101010")
-            << Screen::ShmPixelFormat(0x30334258) << Bytes { 0xFF, 0x03, 0x08, 0x08 } << deep;
-        QTest::newRow("Wayland ABGR2101010")
-            << Screen::ShmPixelFormat(0x30334241) << Bytes { 0xFF, 0x03, 0x08, 0xC8 } << deep;
-        QTest::newRow("Wayland RGB565, not taken")
-            << Screen::ShmPixelFormat(0x36314752) << Bytes { 0, 0, 0, 0 } << -1;
+        QTest::newRow("Wayland ARGB8888") << shm(0) << Bytes { 0x20, 0x80, 0xFF, 0x00 } << orange;
+        QTest::newRow("Wayland XRGB8888") << shm(1) << Bytes { 0x20, 0x80, 0xFF, 0xFF } << orange;
+        QTest::newRow("Wayland ABGR8888") << shm(0x34324241) << Bytes { 0xFF, 0x80, 0x20, 0x7F } << orange;
+        QTest::newRow("Wayland XBGR8888") << shm(0x34324258) << Bytes { 0xFF, 0x80, 0x20, 0 } << orange;
+        QTest::newRow("Wayland XRGB2101010") << shm(0x30335258) << Bytes { 0x80, 0x00, 0xF8, 0x3F } << deep;
+        QTest::newRow("Wayland ARGB2101010") << shm(0x30335241) << Bytes { 0x80, 0x00, 0xF8, 0xFF } << deep;
+        QTest::newRow("Wayland XBGR2101010") << shm(0x30334258) << Bytes { 0xFF, 0x03, 0x08, 0x08 } << deep;
+        QTest::newRow("Wayland ABGR2101010") << shm(0x30334241) << Bytes { 0xFF, 0x03, 0x08, 0xC8 } << deep;
+        QTest::newRow("Wayland RGB565, not taken") << shm(0x36314752) << Bytes { 0, 0, 0, 0 } << -1;
     }
     void pixelFormats()
     {
