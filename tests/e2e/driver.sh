@@ -608,13 +608,17 @@ scenario_pixels()
         [ -n "$learning" ] || poll_until small_region_read || fail "output $config: the pixel under the pointer is not read as a small region"
         press
     done
-    # An output plugged in while screen mode runs is read at once; sway puts it right of the others.
     click_client "${OPTION2[@]}"
+    # An output whose mode grows taller (turned, by its width): the overlay still covers all of it.
+    swaymsg -q output "$OTHER_OUTPUT" resolution 1024x800 && swaymsg -q output "$OTHER_OUTPUT" resolution 1280x800
+    point $((OTHER_OUTPUT_X + 300)) 650
+    expect_swatch "$ROOT" "low on an output whose mode grew taller"
+    # An output plugged in while screen mode runs is read at once; sway puts it right of the others.
     swaymsg -q create_output
     swaymsg -q output HEADLESS-3 bg "#$GREENISH" solid_color
     point 2000 100
     expect_swatch "$GREENISH" "on an output plugged in while screen mode ran"
-    pass "pixels: the pixel under the pointer exactly, at scales 1 to 2 and in the eight turns of an output, and on one plugged in"
+    pass "pixels: the pixel under the pointer exactly, at scales 1 to 2 and in the eight turns of an output, on one whose mode grew and on one plugged in"
 }
 
 # The loupe, read back from the screen, where each pixel's colour tells its place (x and y mod 256), before
