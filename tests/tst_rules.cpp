@@ -231,12 +231,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("whole");
         QTest::addColumn<QPoint>("pixel");
         QTest::addColumn<int>("cells");
+        const QSize sxga(1280, 1024), cut(853, 682); // at 1.5
         QTest::newRow("1.5, last column")
-            << QSize(1280, 1024) << QSize(853, 682) << QPointF(852.9, 10) << true << QPoint(1279, 15) << 15;
-        QTest::newRow("1.5, last row")
-            << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 682.9) << true << QPoint(0, 1023) << 9;
-        QTest::newRow("1.5, first column")
-            << QSize(1280, 1024) << QSize(853, 682) << QPointF(0, 10) << false << QPoint(0, 15) << 15;
+            << sxga << cut << QPointF(852.9, 10) << true << QPoint(1279, 15) << 15;
+        QTest::newRow("1.5, last row") << sxga << cut << QPointF(0, 682.9) << true << QPoint(0, 1023) << 9;
+        QTest::newRow("1.5, first column") << sxga << cut << QPointF(0, 10) << false << QPoint(0, 15) << 15;
         QTest::newRow("3") << QSize(3840, 2160) << QSize(1280, 720) << QPointF(100.5, 50.75) << false
                            << QPoint(301, 152) << 25;
     }
@@ -396,13 +395,10 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("placed");
         const QRect hd(0, 0, 1920, 1080);
         QTest::newRow("below and to the right") << hd << QPoint(500, 400) << 76 << 1.0 << QPoint(516, 416);
-        QTest::newRow("the last room on the right")
-            << hd << QPoint(1828, 400) << 76 << 1.0 << QPoint(1844, 416);
-        QTest::newRow("near the right edge: left")
-            << hd << QPoint(1829, 400) << 76 << 1.0 << QPoint(1738, 416);
+        QTest::newRow("last room on the right") << hd << QPoint(1828, 400) << 76 << 1.0 << QPoint(1844, 416);
+        QTest::newRow("by the right edge: left") << hd << QPoint(1829, 400) << 76 << 1.0 << QPoint(1738, 416);
         QTest::newRow("near the bottom: above") << hd << QPoint(500, 1070) << 76 << 1.0 << QPoint(516, 979);
-        QTest::newRow("the bottom right corner")
-            << hd << QPoint(1919, 1079) << 76 << 1.0 << QPoint(1828, 988);
+        QTest::newRow("bottom right corner") << hd << QPoint(1919, 1079) << 76 << 1.0 << QPoint(1828, 988);
         QTest::newRow("a monitor left of the first")
             << QRect(-1280, 0, 1280, 1024) << QPoint(-10, 500) << 76 << 1.0 << QPoint(-101, 516);
         QTest::newRow("scale 2: 32 pixels away")
