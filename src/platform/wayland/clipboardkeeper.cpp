@@ -116,36 +116,43 @@ bool WaylandClipboardKeeper::take()
 {
     if (!available())
         return false;
-    for (const auto &seat : m_seats) {
-        seat->device.reset(zwlr_data_control_manager_v1_get_data_device(m_manager.get(), seat->seat.get()));
-        zwlr_data_control_device_v1_add_listener(seat->device.get(), &deviceListener, seat.get());
-        seat->source.reset(zwlr_data_control_manager_v1_create_data_source(m_manager.get()));
-        zwlr_data_control_source_v1_add_listener(seat->source.get(), &sourceListener, seat.get());
-        for (const char *type : Offered)
-            zwlr_data_control_source_v1_offer(seat->source.get(), type);
-        zwlr_data_control_device_v1_set_selection(seat->device.get(), seat->source.get());
-    }
-    // The compositor sets a selection as it reads the request: once it has answered what came after, the
-    // selection is ours unless another program took it in between.
-    return wl_display_roundtrip(m_display.get()) >= 0 && holding();
+    do {
+        for (const auto &seat : m_seats) {
+            seat->device.reset(
+                zwlr_data_control_manager_v1_get_data_device(m_manager.get(), seat->seat.get()));
+            zwlr_data_control_device_v1_add_listener(seat->device.get(), &deviceListener, seat.get());
+            seat->source.reset(zwlr_data_control_manager_v1_create_data_source(m_manager.get()));
+            zwlr_data_control_source_v1_add_listener(seat->source.get(), &sourceListener, seat.get());
+            for (const char *type : Offered)
+                zwlr_data_control_source_v1_offer(seat->source.get(), type);
+            zwlr_data_control_device_v1_set_selection(seat->device.get(), seat->source.get());
+        }
+        // The compositor sets a selection as it reads the request: once it has answered what came after,
+        // the selection is ours unless another program took it in between, or the X bridge emptied it.
+        if (wl_display_roundtrip(m_display.get()) < 0)
+            return false;
+    } while (!holding() && emptiedSoon());
+    return holding();
 }
 
 void WaylandClipboardKeeper::serve()
 {
-    // The compositor's X bridge empties the Wayland selection when Zumeko's X selection goes, and may do so
-    // after the take, late under load: the text would be lost. A selection emptied so soon after is taken
-    // again; another program's copy, or an emptying later on, ends the keeping.
-    constexpr auto Soon = std::chrono::seconds(3);
-    const auto taken = std::chrono::steady_clock::now();
     while (wl_display_dispatch(m_display.get()) >= 0) {
-        if (holding())
-            continue;
-        // What the selection became is announced with our source's end, by the time the compositor answers.
-        const bool emptied = wl_display_roundtrip(m_display.get()) >= 0
-            && std::all_of(m_seats.begin(), m_seats.end(), [](const auto &seat) { return seat->empty; });
-        if (!emptied || std::chrono::steady_clock::now() - taken > Soon || !take())
+        if (!holding() && !(emptiedSoon() && take()))
             return;
     }
+}
+
+// The compositor's X bridge empties the Wayland selection when Zumeko's X selection goes, which the helper
+// gives up just before its take, and may do so after the take, late under load: the text would be lost. A
+// selection emptied so soon is taken again; another program's copy, or an emptying later on, ends the
+// keeping.
+bool WaylandClipboardKeeper::emptiedSoon()
+{
+    constexpr auto Soon = std::chrono::seconds(3);
+    // What the selection became is announced with our source's end, by the time the compositor answers.
+    return std::chrono::steady_clock::now() - m_made <= Soon && wl_display_roundtrip(m_display.get()) >= 0
+        && std::all_of(m_seats.begin(), m_seats.end(), [](const auto &seat) { return seat->empty; });
 }
 
 bool WaylandClipboardKeeper::holding() const

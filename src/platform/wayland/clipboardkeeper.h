@@ -3,6 +3,7 @@
 
 #include "wlowners.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,15 +24,17 @@ public:
     // True when the compositor answers and offers data control on at least one seat.
     bool available() const;
     // Makes the text the selection of every seat; true once the compositor has taken it for one at least.
+    // Emptied within moments of the keeper's start, it is taken again.
     bool take();
     // Hands the text to every program that pastes it, until another program has taken the selection of
-    // every seat, or the compositor goes away. Emptied within moments of the take, it is taken again.
+    // every seat, or the compositor goes away; emptied within moments of the keeper's start, as take().
     void serve();
 
     struct Seat;
 
 private:
     bool holding() const;
+    bool emptiedSoon();
 
     // Ended in the reverse of this order: the seats first, the connection last.
     std::string m_text;
@@ -39,4 +42,5 @@ private:
     Wl::Global<wl_registry> m_registry;
     Wl::Global<zwlr_data_control_manager_v1> m_manager;
     std::vector<std::unique_ptr<Seat>> m_seats;
+    const std::chrono::steady_clock::time_point m_made = std::chrono::steady_clock::now();
 };
